@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+// An opaque handle to a movable global-memory block, the HGLOBAL a host receives.
+using GlobalHandle = void*;
+
+// Allocates a zero-filled movable block; null when size is 0 or memory runs out.
+GlobalHandle GlobalAllocZeroed(std::size_t size);
+void* GlobalLockBlock(GlobalHandle block);
+void GlobalUnlockBlock(GlobalHandle block);
+std::size_t GlobalBlockSize(GlobalHandle block);
+void GlobalFreeBlock(GlobalHandle block);
+
+} // namespace platform

@@ -1,0 +1,322 @@
+// The SED entry points. Every body runs inside Guarded so that no exception
+// reaches the host; failures return 0 or null with the reason in lastErrorText.
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "platform/Environment.h"
+#include "platform/MessageBox.h"
+#include "plugin/PluginState.h"
+
+namespace {
+
+PluginState& State() { return PluginModule::Instance().state; }
+
+template <typename R, typename F> R Guarded(R failure, F&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::exception& error) {
+        SetLastErrorText(error.what());
+    } catch (...) {
+        SetLastErrorText("Unexpected failure");
+    }
+    return failure;
+}
+
+template <typename F> void GuardedVoid(F&& body) noexcept {
+    Guarded(0, [&] {
+        body();
+        return 0;
+    });
+}
+
+std::string FormatWithSystemName(const std::string& format) {
+    char text[2048];
+    std::snprintf(text, sizeof text, format.c_str(), kSystemName);
+    return text;
+}
+
+void CopyToHost(const std::string& text, char* dst, int dstSize) {
+    if (dst == nullptr || dstSize <= 0)
+        return;
+    std::size_t length = std::min(text.size(), static_cast<std::size_t>(dstSize) - 1);
+    std::memcpy(dst, text.data(), length);
+    dst[length] = '\0';
+}
+
+void ShowPlainBox(const std::string& text) {
+    platform::MessageBoxes().Show(State().mainWindow, text, kApplicationName,
+                                  platform::kBoxOk | platform::kBoxApplicationModal);
+}
+
+std::string Trimmed(const std::string& text) {
+    auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+std::string DescribeSensor() {
+    const SensorOptions& options = State().options;
+    if (Trimmed(options.Text(SensorOptions::DeviceName)).empty())
+        return FormatWithSystemName("No %s Sensor Detected");
+    return options.Text(SensorOptions::DeviceName) + " " + options.Text(SensorOptions::SensorId);
+}
+
+void SelectAttachedSensor(const DeviceIdList& devices) {
+    SensorOptions& options = State().options;
+    if (devices.empty()) {
+        options.SetText(SensorOptions::DeviceName, "");
+        options.SetText(SensorOptions::DeviceId, "");
+        options.SetText(SensorOptions::SensorId, "");
+        return;
+    }
+    for (const _ToviDeviceId& device : devices) {
+        if (EqualNoCase(device.deviceId, options.Text(SensorOptions::DeviceId)) &&
+            EqualNoCase(device.sensorId, options.Text(SensorOptions::SensorId)))
+            return;
+    }
+    options.SetText(SensorOptions::DeviceName, devices.front().deviceName);
+    options.SetText(SensorOptions::DeviceId, devices.front().deviceId);
+    options.SetText(SensorOptions::SensorId, devices.front().sensorId);
+}
+
+bool RefuseReentrantCapture() {
+    if (State().captureActive == 0)
+        return false;
+    std::string text = FormatWithSystemName(
+        Translate("A %s capture is currently in process.  You cannot start another acquisition "
+                  "until the current one is finished."));
+    SetLastErrorText(text);
+    platform::MessageBoxes().Show(State().mainWindow, text, Translate("Capture Already Active"),
+                                  platform::kBoxOk | platform::kBoxIconWarning |
+                                      platform::kBoxTaskModal | platform::kBoxTopmost |
+                                      platform::kBoxSetForeground);
+    return true;
+}
+
+bool PauseAllowsCapture() {
+    PluginState& state = State();
+    bool pauseWanted = state.options.Int(SensorOptions::PauseBetweenGroupCaptures) != 0 &&
+                       state.groupActive == 1 && state.groupCaptureCount > 0;
+    if (!pauseWanted || PluginModule::Instance().Controller().ShowPauseDialog())
+        return true;
+    SetLastErrorText(Translate("The user cancelled the capture process."));
+    state.userTerminated = 1;
+    return false;
+}
+
+platform::GlobalHandle RunCapture(unsigned permanentTeeth, unsigned primaryTeeth, bool sixteenBit) {
+    PluginState& state = State();
+    state.captureActive = 1;
+    state.permanentTeeth = permanentTeeth;
+    state.primaryTeeth = primaryTeeth;
+    platform::GlobalHandle result = nullptr;
+    try {
+        CaptureController& controller = PluginModule::Instance().Controller();
+        const CapturedImage* image =
+            sixteenBit ? controller.CaptureSingleImage16Bit(permanentTeeth, primaryTeeth)
+                       : controller.CaptureSingleImage(permanentTeeth, primaryTeeth);
+        if (image != nullptr)
+            result = image->CreatePackedDIB();
+    } catch (const std::exception& error) {
+        SetLastErrorText(error.what());
+    }
+    SendTermination();
+    state.captureActive = 0;
+    return result;
+}
+
+platform::GlobalHandle CaptureExport(unsigned permanentTeeth, unsigned primaryTeeth,
+                                     bool sixteenBit) {
+    if (!sixteenBit) {
+        if (!PauseAllowsCapture())
+            return nullptr;
+        ++State().groupCaptureCount;
+    }
+    if (RefuseReentrantCapture())
+        return nullptr;
+    return RunCapture(permanentTeeth, primaryTeeth, sixteenBit);
+}
+
+void ShowNotRequired(const char* format) { ShowPlainBox(FormatWithSystemName(format)); }
+
+} // namespace
+
+// Set-up and tear-down
+
+SED_EXPORT void SED_CALL SEDSetSEDDir(const char* dir) {
+    GuardedVoid([&] { State().sedDir = dir != nullptr ? dir : ""; });
+}
+SED_EXPORT void SED_CALL SEDSetDevicesDir(const char* dir) {
+    GuardedVoid([&] { State().devicesDir = dir != nullptr ? dir : ""; });
+}
+SED_EXPORT void SED_CALL SEDSetMainWindow(void* wnd) { State().mainWindow = wnd; }
+SED_EXPORT void SED_CALL SEDSetStatusCallback(StatusCallback cb) { State().statusCallback = cb; }
+SED_EXPORT void SED_CALL SEDSetImageCallback(void* cb) { State().imageCallback = cb; }
+SED_EXPORT void SED_CALL SEDSetTranslateCallback(TranslateCallback cb) {
+    PluginModule::Instance().translator.SetCallback(cb);
+}
+SED_EXPORT void SED_CALL SEDSetSensorID(int id) { State().hostSensorId = id; }
+
+SED_EXPORT int SED_CALL SEDPostMount() {
+    return Guarded(1, [] {
+        State().systemDir = platform::SystemDirectory();
+        return 1;
+    });
+}
+SED_EXPORT int SED_CALL SEDPreUnmount() { return 1; }
+
+// Identity and version
+
+SED_EXPORT int SED_CALL SEDGetSEDVersion() { return 0x00020000; }
+SED_EXPORT int SED_CALL SEDGetCurrentPort() { return 1; }
+SED_EXPORT void SED_CALL SEDGetCurrentSensorID(char* dst, int dstSize) {
+    GuardedVoid([&] { CopyToHost(FormatWithSystemName("<%s Sensor>"), dst, dstSize); });
+}
+SED_EXPORT void SED_CALL SEDGetCurrentSensorDefinition(char* dst, int dstSize) {
+    GuardedVoid([&] {
+        CaptureController& controller = PluginModule::Instance().Controller();
+        if (!controller.Initialize()) {
+            ShowPlainBox(FormatWithSystemName("Unable to initialize %s hardware interface.."));
+            return;
+        }
+        DeviceIdList devices;
+        controller.GetDevices(devices);
+        SelectAttachedSensor(devices);
+        CopyToHost(DescribeSensor(), dst, dstSize);
+    });
+}
+
+// Capture
+
+SED_EXPORT void* SED_CALL SEDCaptureImage(unsigned permanentTeeth, unsigned primaryTeeth) {
+    return Guarded<void*>(nullptr, [&] { return CaptureExport(permanentTeeth, primaryTeeth, false); });
+}
+SED_EXPORT void* SED_CALL SEDCaptureImageNoPrompt(unsigned permanentTeeth, unsigned primaryTeeth) {
+    return SEDCaptureImage(permanentTeeth, primaryTeeth);
+}
+SED_EXPORT void* SED_CALL SEDCaptureImage16(unsigned permanentTeeth, unsigned primaryTeeth) {
+    return Guarded<void*>(nullptr, [&] { return CaptureExport(permanentTeeth, primaryTeeth, true); });
+}
+SED_EXPORT void* SED_CALL SEDCaptureImageNoPrompt16(unsigned permanentTeeth,
+                                                    unsigned primaryTeeth) {
+    return SEDCaptureImage16(permanentTeeth, primaryTeeth);
+}
+SED_EXPORT void SED_CALL SEDGroupStarted() {
+    State().groupActive = 1;
+    State().groupCaptureCount = 0;
+}
+SED_EXPORT int SED_CALL SEDGroupEnded() {
+    State().groupActive = 0;
+    State().groupCaptureCount = 0;
+    return 0;
+}
+SED_EXPORT int SED_CALL SEDUserTerminated() { return State().userTerminated; }
+SED_EXPORT int SED_CALL SEDTimedOut() { return State().timedOut; }
+
+// Configuration and options
+
+SED_EXPORT int SED_CALL SEDGetConfigurationAndOptionsSize() {
+    return static_cast<int>(SensorOptions::kSize);
+}
+SED_EXPORT void SED_CALL SEDGetConfigurationAndOptions(void* dst) {
+    if (dst != nullptr)
+        std::memcpy(dst, State().options.Bytes().data(), SensorOptions::kSize);
+}
+SED_EXPORT void SED_CALL SEDSetConfigurationAndOptions(const void* src, unsigned size) {
+    GuardedVoid([&] { State().options.Assign(src, size); });
+}
+SED_EXPORT int SED_CALL SEDDisplayConfiguration() {
+    return Guarded(0, [] { return PluginModule::Instance().Controller().ShowSelectionDialog() ? 1 : 0; });
+}
+SED_EXPORT int SED_CALL SEDDisplayOptions() {
+    return Guarded(0, [] {
+        PluginModule::Instance().Controller().ShowOptionsSheet();
+        return 0;
+    });
+}
+
+// Features this system does not need
+
+SED_EXPORT int SED_CALL SEDAddNewSensor() {
+    GuardedVoid([] { ShowNotRequired("The 'Add New Sensor' feature is not required for the %s system."); });
+    return 1;
+}
+SED_EXPORT int SED_CALL SEDSwitchSensor() {
+    GuardedVoid([] { ShowNotRequired("The 'Switch Sensor' feature is not required for the %s system."); });
+    return 1;
+}
+SED_EXPORT int SED_CALL SEDImportNativeImage(int) {
+    GuardedVoid([] {
+        ShowNotRequired(Translate("The 'Import Native Image' feature is not required for %s "
+                                  "digital x-ray system.")
+                            .c_str());
+    });
+    return 0;
+}
+SED_EXPORT void SED_CALL SEDBGCStart() {
+    GuardedVoid([] {
+        ShowNotRequired(
+            Translate("The 'Background Capture' feature is not supported for %s system.").c_str());
+    });
+}
+SED_EXPORT void SED_CALL SEDBGCTerminate() {}
+SED_EXPORT int SED_CALL SEDIsBGCActive() { return 0; }
+SED_EXPORT int SED_CALL SEDGetBGCDiagnosticMessage(int) { return 0; }
+SED_EXPORT int SED_CALL SEDReorientImage(int, int, int, int, int) { return 0; }
+
+// Status, diagnostics and image description
+
+SED_EXPORT void SED_CALL SEDGetErrorMessage(char* dst, int dstSize) {
+    GuardedVoid([&] { CopyToHost(LastErrorText(), dst, dstSize); });
+}
+SED_EXPORT void SED_CALL SEDGetCurrentStatus(char* dst, int dstSize) {
+    GuardedVoid([&] { CopyToHost(Translate("Ready"), dst, dstSize); });
+}
+SED_EXPORT int SED_CALL SEDGetNumberOfDiagnosticMessages() {
+    return static_cast<int>(State().diagnostics.size());
+}
+SED_EXPORT void* SED_CALL SEDGetDiagnosticMessage(int index) {
+    auto& diagnostics = State().diagnostics;
+    if (static_cast<unsigned>(index) >= diagnostics.size())
+        return nullptr;
+    return &diagnostics[static_cast<unsigned>(index)];
+}
+SED_EXPORT void SED_CALL SEDResetDiagnosticMessages() {
+    std::vector<_SensorDiagnosticEntry>().swap(State().diagnostics);
+}
+SED_EXPORT int SED_CALL SEDGetImageInfo(char* dst, int dstSize) {
+    return Guarded(0, [&] {
+        if (dst != nullptr && dstSize != 0)
+            CopyToHost(State().imageInfoText, dst, dstSize);
+        return static_cast<int>(State().imageInfoText.size());
+    });
+}
+SED_EXPORT void SED_CALL SEDGetDICOMInfo(void*) {}
+SED_EXPORT void* SED_CALL SEDReorientImageEx(void*, int, int, int, int) {
+    SetLastErrorText("Invalid image was specified");
+    return nullptr;
+}
+SED_EXPORT void* SED_CALL SEDReorientImage16Ex(void* dib, int a, int b, int c, int d) {
+    return SEDReorientImageEx(dib, a, b, c, d);
+}
+
+#if !defined(_WIN32)
+// Names that share one entry point; the Windows build aliases them in its .def file.
+SED_EXPORT void* SEDQuickCaptureImage(unsigned, unsigned)
+    __attribute__((alias("SEDCaptureImageNoPrompt")));
+SED_EXPORT void* SEDQuickCaptureImage16(unsigned, unsigned)
+    __attribute__((alias("SEDCaptureImageNoPrompt16")));
+SED_EXPORT void SEDResetBGCDiagnosticMessages() __attribute__((alias("SEDBGCTerminate")));
+SED_EXPORT int SEDGetNumberOfBGCDiagnosticMessages() __attribute__((alias("SEDIsBGCActive")));
+SED_EXPORT int SEDReorientImage16(int, int, int, int, int) __attribute__((alias("SEDReorientImage")));
+#endif

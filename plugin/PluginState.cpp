@@ -1,0 +1,57 @@
+#include "plugin/PluginState.h"
+#include "plugin/UnavailableController.h"
+
+#include <mutex>
+
+namespace {
+std::mutex lastErrorMutex;
+std::string lastErrorText;
+} // namespace
+
+PluginModule::PluginModule() : controller_(std::make_unique<UnavailableController>()) {}
+
+PluginModule& PluginModule::Instance() {
+    static PluginModule module;
+    return module;
+}
+
+CaptureController& PluginModule::Controller() { return *controller_; }
+
+void PluginModule::SetController(std::unique_ptr<CaptureController> controller) {
+    controller_ = controller ? std::move(controller) : std::make_unique<UnavailableController>();
+}
+
+void PluginModule::Reset() {
+    state = PluginState{};
+    translator = Translator{};
+    SetLastErrorText("");
+}
+
+std::string Translate(const std::string& text) {
+    return PluginModule::Instance().translator.Translate(text);
+}
+
+void SetLastErrorText(const std::string& text) {
+    std::lock_guard lock(lastErrorMutex);
+    lastErrorText = text;
+}
+
+std::string LastErrorText() {
+    std::lock_guard lock(lastErrorMutex);
+    return lastErrorText;
+}
+
+void SendTermination() {
+    const PluginState& state = PluginModule::Instance().state;
+    if (state.statusCallback != nullptr)
+        state.statusCallback(state.hostSensorId, 0, nullptr);
+}
+
+const CapturedImage* UnavailableController::CaptureSingleImage(unsigned, unsigned) {
+    SetLastErrorText(Translate("No Tovi USB II Sensor Detected"));
+    return nullptr;
+}
+
+const CapturedImage* UnavailableController::CaptureSingleImage16Bit(unsigned p, unsigned q) {
+    return CaptureSingleImage(p, q);
+}

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/GlobalMemory.h"
+#include "platform/HeadlessMessageBoxes.h"
+#include "plugin/PluginState.h"
+
+SED_EXPORT void* SED_CALL SEDCaptureImage(unsigned, unsigned);
+SED_EXPORT void* SED_CALL SEDCaptureImage16(unsigned, unsigned);
+SED_EXPORT void SED_CALL SEDGroupStarted();
+SED_EXPORT int SED_CALL SEDGroupEnded();
+SED_EXPORT int SED_CALL SEDUserTerminated();
+SED_EXPORT void SED_CALL SEDGetErrorMessage(char*, int);
+SED_EXPORT void SED_CALL SEDGetCurrentSensorID(char*, int);
+SED_EXPORT void SED_CALL SEDGetCurrentSensorDefinition(char*, int);
+SED_EXPORT void SED_CALL SEDSetConfigurationAndOptions(const void*, unsigned);
+SED_EXPORT void SED_CALL SEDSetStatusCallback(StatusCallback);
+SED_EXPORT void SED_CALL SEDSetTranslateCallback(TranslateCallback);
+SED_EXPORT int SED_CALL SEDGetImageInfo(char*, int);
+SED_EXPORT void* SED_CALL SEDGetDiagnosticMessage(int);
+SED_EXPORT int SED_CALL SEDAddNewSensor();
+
+namespace {
+
+class OneByteImage : public CapturedImage {
+public:
+    platform::GlobalHandle CreatePackedDIB() const override {
+        return platform::GlobalAllocZeroed(1);
+    }
+};
+
+// Scripted controller: counts captures and can re-enter the exports mid-capture.
+class TestController : public CaptureController {
+public:
+    bool Initialize() override { return initializes; }
+    void GetDevices(DeviceIdList& out) override { out = devices; }
+    const CapturedImage* CaptureSingleImage(unsigned, unsigned) override { return Capture(); }
+    const CapturedImage* CaptureSingleImage16Bit(unsigned, unsigned) override { return Capture(); }
+    bool ShowPauseDialog() override {
+        ++pauses;
+        return pauseContinues;
+    }
+    bool ShowSelectionDialog() override { return false; }
+    void ShowOptionsSheet() override {}
+
+    const CapturedImage* Capture() {
+        ++captures;
+        if (reenter)
+            nested = SEDCaptureImage(0, 0);
+        return &image;
+    }
+
+    bool initializes = true;
+    bool pauseContinues = true;
+    bool reenter = false;
+    int captures = 0;
+    int pauses = 0;
+    void* nested = reinterpret_cast<void*>(1);
+    DeviceIdList devices;
+    OneByteImage image;
+};
+
+int terminations = 0;
+void SED_CALL CountStatus(int, int code, const char*) { terminations += code == 0 ? 1 : 0; }
+void SED_CALL Shout(const char* text, char* out, int size) {
+    std::snprintf(out, static_cast<size_t>(size), "[%s]", text);
+}
+
+class Exports : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PluginModule::Instance().Reset();
+        auto owned = std::make_unique<TestController>();
+        controller = owned.get();
+        PluginModule::Instance().SetController(std::move(owned));
+        auto ownedBoxes = std::make_unique<platform::HeadlessMessageBoxes>();
+        boxes = ownedBoxes.get();
+        platform::SetMessageBoxes(std::move(ownedBoxes));
+        terminations = 0;
+        SEDSetStatusCallback(CountStatus);
+    }
+    void TearDown() override {
+        PluginModule::Instance().SetController(nullptr);
+        platform::SetMessageBoxes(nullptr);
+        PluginModule::Instance().Reset();
+    }
+    std::string ErrorText() {
+        char text[512];
+        SEDGetErrorMessage(text, sizeof text);
+        return text;
+    }
+
+    TestController* controller = nullptr;
+    platform::HeadlessMessageBoxes* boxes = nullptr;
+};
+
+} // namespace
+
+TEST_F(Exports, CaptureHandsOverTheImageAndTerminatesOnce) {
+    void* dib = SEDCaptureImage(0x3, 0);
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(platform::GlobalBlockSize(dib), 1u);
+    platform::GlobalFreeBlock(dib);
+    EXPECT_EQ(terminations, 1);
+    EXPECT_EQ(PluginModule::Instance().state.permanentTeeth, 0x3u);
+    EXPECT_EQ(PluginModule::Instance().state.captureActive, 0);
+}
+
+TEST_F(Exports, ReentrantCaptureIsRefusedWithTheWarningBox) {
+    controller->reenter = true;
+    void* dib = SEDCaptureImage(0, 0);
+    ASSERT_NE(dib, nullptr);
+    platform::GlobalFreeBlock(dib);
+    EXPECT_EQ(controller->nested, nullptr);
+    EXPECT_EQ(controller->captures, 1);
+    EXPECT_EQ(terminations, 1);
+    const std::string text = "A Tovi USB II capture is currently in process.  You cannot start "
+                             "another acquisition until the current one is finished.";
+    EXPECT_EQ(ErrorText(), text);
+    auto shown = boxes->Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, "Capture Already Active");
+    EXPECT_EQ(shown[0].text, text);
+    EXPECT_EQ(shown[0].style, 0x52030u);
+}
+
+TEST_F(Exports, PauseDialogOnlyFromTheSecondEightBitCaptureOfAGroup) {
+    PluginModule::Instance().state.options.SetInt(SensorOptions::PauseBetweenGroupCaptures, 1);
+    SEDGroupStarted();
+    platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
+    EXPECT_EQ(controller->pauses, 0);
+    platform::GlobalFreeBlock(SEDCaptureImage16(0, 0));
+    EXPECT_EQ(controller->pauses, 0);
+    controller->pauseContinues = false;
+    EXPECT_EQ(SEDCaptureImage(0, 0), nullptr);
+    EXPECT_EQ(controller->pauses, 1);
+    EXPECT_EQ(SEDUserTerminated(), 1);
+    EXPECT_EQ(ErrorText(), "The user cancelled the capture process.");
+    EXPECT_EQ(PluginModule::Instance().state.groupCaptureCount, 1);
+    EXPECT_EQ(terminations, 2); // the aborted call never passed the guard
+    EXPECT_EQ(SEDGroupEnded(), 0);
+    EXPECT_EQ(PluginModule::Instance().state.groupCaptureCount, 0);
+}
+
+TEST_F(Exports, SensorTextsAndSelection) {
+    char text[64];
+    SEDGetCurrentSensorID(text, sizeof text);
+    EXPECT_STREQ(text, "<Tovi USB II Sensor>");
+    SEDGetCurrentSensorID(text, 5);
+    EXPECT_STREQ(text, "<Tov");
+
+    PluginModule::Instance().state.options.SetText(SensorOptions::DeviceName, "2000");
+    SEDGetCurrentSensorDefinition(text, sizeof text);
+    EXPECT_STREQ(text, "No Tovi USB II Sensor Detected");
+    EXPECT_EQ(PluginModule::Instance().state.options.Text(SensorOptions::DeviceName), "");
+
+    controller->devices = {{"TOVIRAY", "T1", "usb#a"}, {"2000", "XCCD42", "usb#b"}};
+    auto& options = PluginModule::Instance().state.options;
+    options.SetText(SensorOptions::DeviceId, "USB#B");
+    options.SetText(SensorOptions::SensorId, "xccd42");
+    options.SetText(SensorOptions::DeviceName, "2000");
+    SEDGetCurrentSensorDefinition(text, sizeof text);
+    EXPECT_STREQ(text, "2000 xccd42");
+    options.SetText(SensorOptions::SensorId, "other");
+    SEDGetCurrentSensorDefinition(text, sizeof text);
+    EXPECT_STREQ(text, "TOVIRAY T1");
+
+    controller->initializes = false;
+    std::strcpy(text, "untouched");
+    SEDGetCurrentSensorDefinition(text, sizeof text);
+    EXPECT_STREQ(text, "untouched");
+    ASSERT_EQ(boxes->Shown().size(), 1u);
+    EXPECT_EQ(boxes->Shown()[0].text, "Unable to initialize Tovi USB II hardware interface..");
+}
+
+TEST_F(Exports, TranslatedMessagesAndHostBuffers) {
+    SEDSetTranslateCallback(Shout);
+    SEDAddNewSensor(); // not a translated text
+    controller->pauseContinues = false;
+    PluginModule::Instance().state.options.SetInt(SensorOptions::PauseBetweenGroupCaptures, 1);
+    SEDGroupStarted();
+    PluginModule::Instance().state.groupCaptureCount = 1;
+    EXPECT_EQ(SEDCaptureImage(0, 0), nullptr);
+    EXPECT_EQ(ErrorText(), "[The user cancelled the capture process.]");
+    auto shown = boxes->Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "The 'Add New Sensor' feature is not required for the Tovi USB II system.");
+    EXPECT_EQ(shown[0].caption, "ToviUSBII");
+
+    EXPECT_EQ(SEDGetImageInfo(nullptr, 0), 0);
+    char none[4] = "abc";
+    SEDGetErrorMessage(none, 0);
+    EXPECT_STREQ(none, "abc");
+    EXPECT_EQ(SEDGetDiagnosticMessage(-1), nullptr);
+    EXPECT_EQ(SEDGetDiagnosticMessage(0), nullptr);
+}
