@@ -57,6 +57,8 @@ Clock& CurrentClock() {
     return installed ? *installed : SystemClock();
 }
 
-void SetClock(std::shared_ptr<Clock> clock) { Installed() = std::move(clock); }
+void SetClock(std::shared_ptr<Clock> clock) {
+    Installed() = std::move(clock);
+}
 
 } // namespace platform

@@ -11,7 +11,9 @@ std::unique_ptr<MessageBoxPort>& Installed() {
 }
 } // namespace
 
-MessageBoxPort& MessageBoxes() { return *Installed(); }
+MessageBoxPort& MessageBoxes() {
+    return *Installed();
+}
 
 void SetMessageBoxes(std::unique_ptr<MessageBoxPort> boxes) {
     Installed() = boxes ? std::move(boxes) : CreateSystemMessageBoxes();

@@ -11,7 +11,9 @@
 
 namespace {
 
-PluginState& State() { return PluginModule::Instance().state; }
+PluginState& State() {
+    return PluginModule::Instance().state;
+}
 
 template <typename R, typename F> R Guarded(R failure, F&& body) noexcept {
     try {
@@ -147,7 +149,9 @@ platform::GlobalHandle CaptureExport(unsigned permanentTeeth, unsigned primaryTe
     return RunCapture(permanentTeeth, primaryTeeth, sixteenBit);
 }
 
-void ShowNotRequired(const char* format) { ShowPlainBox(FormatWithSystemName(format)); }
+void ShowNotRequired(const char* format) {
+    ShowPlainBox(FormatWithSystemName(format));
+}
 
 } // namespace
 
@@ -159,13 +163,21 @@ SED_EXPORT void SED_CALL SEDSetSEDDir(const char* dir) {
 SED_EXPORT void SED_CALL SEDSetDevicesDir(const char* dir) {
     GuardedVoid([&] { State().devicesDir = dir != nullptr ? dir : ""; });
 }
-SED_EXPORT void SED_CALL SEDSetMainWindow(void* wnd) { State().mainWindow = wnd; }
-SED_EXPORT void SED_CALL SEDSetStatusCallback(StatusCallback cb) { State().statusCallback = cb; }
-SED_EXPORT void SED_CALL SEDSetImageCallback(void* cb) { State().imageCallback = cb; }
+SED_EXPORT void SED_CALL SEDSetMainWindow(void* wnd) {
+    State().mainWindow = wnd;
+}
+SED_EXPORT void SED_CALL SEDSetStatusCallback(StatusCallback cb) {
+    State().statusCallback = cb;
+}
+SED_EXPORT void SED_CALL SEDSetImageCallback(void* cb) {
+    State().imageCallback = cb;
+}
 SED_EXPORT void SED_CALL SEDSetTranslateCallback(TranslateCallback cb) {
     PluginModule::Instance().translator.SetCallback(cb);
 }
-SED_EXPORT void SED_CALL SEDSetSensorID(int id) { State().hostSensorId = id; }
+SED_EXPORT void SED_CALL SEDSetSensorID(int id) {
+    State().hostSensorId = id;
+}
 
 SED_EXPORT int SED_CALL SEDPostMount() {
     return Guarded(1, [] {
@@ -173,12 +185,18 @@ SED_EXPORT int SED_CALL SEDPostMount() {
         return 1;
     });
 }
-SED_EXPORT int SED_CALL SEDPreUnmount() { return 1; }
+SED_EXPORT int SED_CALL SEDPreUnmount() {
+    return 1;
+}
 
 // Identity and version
 
-SED_EXPORT int SED_CALL SEDGetSEDVersion() { return 0x00020000; }
-SED_EXPORT int SED_CALL SEDGetCurrentPort() { return 1; }
+SED_EXPORT int SED_CALL SEDGetSEDVersion() {
+    return 0x00020000;
+}
+SED_EXPORT int SED_CALL SEDGetCurrentPort() {
+    return 1;
+}
 SED_EXPORT void SED_CALL SEDGetCurrentSensorID(char* dst, int dstSize) {
     GuardedVoid([&] { CopyToHost(FormatWithSystemName("<%s Sensor>"), dst, dstSize); });
 }
@@ -199,13 +217,15 @@ SED_EXPORT void SED_CALL SEDGetCurrentSensorDefinition(char* dst, int dstSize) {
 // Capture
 
 SED_EXPORT void* SED_CALL SEDCaptureImage(unsigned permanentTeeth, unsigned primaryTeeth) {
-    return Guarded<void*>(nullptr, [&] { return CaptureExport(permanentTeeth, primaryTeeth, false); });
+    return Guarded<void*>(nullptr,
+                          [&] { return CaptureExport(permanentTeeth, primaryTeeth, false); });
 }
 SED_EXPORT void* SED_CALL SEDCaptureImageNoPrompt(unsigned permanentTeeth, unsigned primaryTeeth) {
     return SEDCaptureImage(permanentTeeth, primaryTeeth);
 }
 SED_EXPORT void* SED_CALL SEDCaptureImage16(unsigned permanentTeeth, unsigned primaryTeeth) {
-    return Guarded<void*>(nullptr, [&] { return CaptureExport(permanentTeeth, primaryTeeth, true); });
+    return Guarded<void*>(nullptr,
+                          [&] { return CaptureExport(permanentTeeth, primaryTeeth, true); });
 }
 SED_EXPORT void* SED_CALL SEDCaptureImageNoPrompt16(unsigned permanentTeeth,
                                                     unsigned primaryTeeth) {
@@ -220,8 +240,12 @@ SED_EXPORT int SED_CALL SEDGroupEnded() {
     State().groupCaptureCount = 0;
     return 0;
 }
-SED_EXPORT int SED_CALL SEDUserTerminated() { return State().userTerminated; }
-SED_EXPORT int SED_CALL SEDTimedOut() { return State().timedOut; }
+SED_EXPORT int SED_CALL SEDUserTerminated() {
+    return State().userTerminated;
+}
+SED_EXPORT int SED_CALL SEDTimedOut() {
+    return State().timedOut;
+}
 
 // Configuration and options
 
@@ -236,7 +260,8 @@ SED_EXPORT void SED_CALL SEDSetConfigurationAndOptions(const void* src, unsigned
     GuardedVoid([&] { State().options.Assign(src, size); });
 }
 SED_EXPORT int SED_CALL SEDDisplayConfiguration() {
-    return Guarded(0, [] { return PluginModule::Instance().Controller().ShowSelectionDialog() ? 1 : 0; });
+    return Guarded(
+        0, [] { return PluginModule::Instance().Controller().ShowSelectionDialog() ? 1 : 0; });
 }
 SED_EXPORT int SED_CALL SEDDisplayOptions() {
     return Guarded(0, [] {
@@ -248,11 +273,13 @@ SED_EXPORT int SED_CALL SEDDisplayOptions() {
 // Features this system does not need
 
 SED_EXPORT int SED_CALL SEDAddNewSensor() {
-    GuardedVoid([] { ShowNotRequired("The 'Add New Sensor' feature is not required for the %s system."); });
+    GuardedVoid(
+        [] { ShowNotRequired("The 'Add New Sensor' feature is not required for the %s system."); });
     return 1;
 }
 SED_EXPORT int SED_CALL SEDSwitchSensor() {
-    GuardedVoid([] { ShowNotRequired("The 'Switch Sensor' feature is not required for the %s system."); });
+    GuardedVoid(
+        [] { ShowNotRequired("The 'Switch Sensor' feature is not required for the %s system."); });
     return 1;
 }
 SED_EXPORT int SED_CALL SEDImportNativeImage(int) {
@@ -270,9 +297,15 @@ SED_EXPORT void SED_CALL SEDBGCStart() {
     });
 }
 SED_EXPORT void SED_CALL SEDBGCTerminate() {}
-SED_EXPORT int SED_CALL SEDIsBGCActive() { return 0; }
-SED_EXPORT int SED_CALL SEDGetBGCDiagnosticMessage(int) { return 0; }
-SED_EXPORT int SED_CALL SEDReorientImage(int, int, int, int, int) { return 0; }
+SED_EXPORT int SED_CALL SEDIsBGCActive() {
+    return 0;
+}
+SED_EXPORT int SED_CALL SEDGetBGCDiagnosticMessage(int) {
+    return 0;
+}
+SED_EXPORT int SED_CALL SEDReorientImage(int, int, int, int, int) {
+    return 0;
+}
 
 // Status, diagnostics and image description
 
@@ -318,5 +351,6 @@ SED_EXPORT void* SEDQuickCaptureImage16(unsigned, unsigned)
     __attribute__((alias("SEDCaptureImageNoPrompt16")));
 SED_EXPORT void SEDResetBGCDiagnosticMessages() __attribute__((alias("SEDBGCTerminate")));
 SED_EXPORT int SEDGetNumberOfBGCDiagnosticMessages() __attribute__((alias("SEDIsBGCActive")));
-SED_EXPORT int SEDReorientImage16(int, int, int, int, int) __attribute__((alias("SEDReorientImage")));
+SED_EXPORT int SEDReorientImage16(int, int, int, int, int)
+    __attribute__((alias("SEDReorientImage")));
 #endif

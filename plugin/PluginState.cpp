@@ -15,7 +15,9 @@ PluginModule& PluginModule::Instance() {
     return module;
 }
 
-CaptureController& PluginModule::Controller() { return *controller_; }
+CaptureController& PluginModule::Controller() {
+    return *controller_;
+}
 
 void PluginModule::SetController(std::unique_ptr<CaptureController> controller) {
     controller_ = controller ? std::move(controller) : std::make_unique<UnavailableController>();

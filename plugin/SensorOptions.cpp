@@ -72,21 +72,28 @@ constexpr std::pair<O, std::int32_t> kIntDefaults[] = {
 };
 
 constexpr std::pair<O, double> kDoubleDefaults[] = {
-    {O::PosteriorGamma2000, 0.75},     {O::AnteriorGamma2000, 0.75},
-    {O::CalibrationFactor, 1.0},       {O::PosteriorGammaToviRay, 0.75},
-    {O::AnteriorGammaToviRay, 0.75},   {O::PosteriorGamma2000Plus, 0.75},
+    {O::PosteriorGamma2000, 0.75},    {O::AnteriorGamma2000, 0.75},
+    {O::CalibrationFactor, 1.0},      {O::PosteriorGammaToviRay, 0.75},
+    {O::AnteriorGammaToviRay, 0.75},  {O::PosteriorGamma2000Plus, 0.75},
     {O::AnteriorGamma2000Plus, 0.75},
 };
 
 // The ToviRay processing group as it is reset when its mask sizes are missing.
 constexpr std::pair<O, std::int32_t> kToviRayProcessingReset[] = {
-    {O::MedianOnToviRay, 1},           {O::MedianKindToviRay, 1},
-    {O::SmoothingOnToviRay, 0},        {O::SmoothingFactorToviRay, 50},
-    {O::SmoothingMaskWidthToviRay, 3}, {O::SmoothingMaskHeightToviRay, 3},
-    {O::SharpeningOnToviRay, 0},       {O::SharpeningFactorToviRay, 50},
-    {O::SharpeningMaskWidthToviRay, 3}, {O::SharpeningMaskHeightToviRay, 3},
-    {O::LaplaceOnToviRay, 0},          {O::LaplaceFactorToviRay, 3},
-    {O::LaplaceMaskWidthToviRay, 3},   {O::LaplaceMaskHeightToviRay, 3},
+    {O::MedianOnToviRay, 1},
+    {O::MedianKindToviRay, 1},
+    {O::SmoothingOnToviRay, 0},
+    {O::SmoothingFactorToviRay, 50},
+    {O::SmoothingMaskWidthToviRay, 3},
+    {O::SmoothingMaskHeightToviRay, 3},
+    {O::SharpeningOnToviRay, 0},
+    {O::SharpeningFactorToviRay, 50},
+    {O::SharpeningMaskWidthToviRay, 3},
+    {O::SharpeningMaskHeightToviRay, 3},
+    {O::LaplaceOnToviRay, 0},
+    {O::LaplaceFactorToviRay, 3},
+    {O::LaplaceMaskWidthToviRay, 3},
+    {O::LaplaceMaskHeightToviRay, 3},
 };
 
 // Second mask-size values and the first values they fall back to.

@@ -13,7 +13,9 @@ std::string ComputerName() {
     return name;
 }
 
-std::string SystemDirectory() { return "/usr/lib"; }
+std::string SystemDirectory() {
+    return "/usr/lib";
+}
 
 std::string ModulePath() {
     Dl_info info{};

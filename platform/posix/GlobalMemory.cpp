@@ -3,10 +3,20 @@
 
 namespace platform {
 
-GlobalHandle GlobalAllocZeroed(std::size_t size) { return hostblock::Alloc(size); }
-void* GlobalLockBlock(GlobalHandle block) { return hostblock::Lock(block); }
-void GlobalUnlockBlock(GlobalHandle block) { hostblock::Unlock(block); }
-std::size_t GlobalBlockSize(GlobalHandle block) { return hostblock::Size(block); }
-void GlobalFreeBlock(GlobalHandle block) { hostblock::Free(block); }
+GlobalHandle GlobalAllocZeroed(std::size_t size) {
+    return hostblock::Alloc(size);
+}
+void* GlobalLockBlock(GlobalHandle block) {
+    return hostblock::Lock(block);
+}
+void GlobalUnlockBlock(GlobalHandle block) {
+    hostblock::Unlock(block);
+}
+std::size_t GlobalBlockSize(GlobalHandle block) {
+    return hostblock::Size(block);
+}
+void GlobalFreeBlock(GlobalHandle block) {
+    hostblock::Free(block);
+}
 
 } // namespace platform

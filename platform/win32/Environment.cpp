@@ -32,7 +32,11 @@ std::string SystemDirectory() {
     return std::string(path, length < MAX_PATH ? length : 0);
 }
 
-std::string ModulePath() { return ModuleFileName(ThisModule()); }
-std::string HostProgramPath() { return ModuleFileName(nullptr); }
+std::string ModulePath() {
+    return ModuleFileName(ThisModule());
+}
+std::string HostProgramPath() {
+    return ModuleFileName(nullptr);
+}
 
 } // namespace platform

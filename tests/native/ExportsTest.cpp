@@ -64,7 +64,9 @@ public:
 };
 
 int terminations = 0;
-void SED_CALL CountStatus(int, int code, const char*) { terminations += code == 0 ? 1 : 0; }
+void SED_CALL CountStatus(int, int code, const char*) {
+    terminations += code == 0 ? 1 : 0;
+}
 void SED_CALL Shout(const char* text, char* out, int size) {
     std::snprintf(out, static_cast<size_t>(size), "[%s]", text);
 }
@@ -187,7 +189,8 @@ TEST_F(Exports, TranslatedMessagesAndHostBuffers) {
     EXPECT_EQ(ErrorText(), "[The user cancelled the capture process.]");
     auto shown = boxes->Shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "The 'Add New Sensor' feature is not required for the Tovi USB II system.");
+    EXPECT_EQ(shown[0].text,
+              "The 'Add New Sensor' feature is not required for the Tovi USB II system.");
     EXPECT_EQ(shown[0].caption, "ToviUSBII");
 
     EXPECT_EQ(SEDGetImageInfo(nullptr, 0), 0);

@@ -24,7 +24,7 @@ template <typename F> F Export(HMODULE module, const char* name) {
 }
 
 using IntNoArgs = int(__stdcall*)();
-using TextOut = void(__stdcall*)(char*, int);
+using TextSink = void(__stdcall*)(char*, int);
 using SetOptions = void(__stdcall*)(const void*, unsigned);
 using GetOptions = void(__stdcall*)(void*);
 using Capture = HGLOBAL(__stdcall*)(unsigned, unsigned);
@@ -34,7 +34,7 @@ void CheckIdentity(HMODULE module) {
     Expect(Export<IntNoArgs>(module, "SEDGetSEDVersion")() == 0x00020000, "version");
     Expect(Export<IntNoArgs>(module, "SEDGetConfigurationAndOptionsSize")() == 1280, "size");
     char text[64] = {};
-    Export<TextOut>(module, "SEDGetCurrentSensorID")(text, sizeof text);
+    Export<TextSink>(module, "SEDGetCurrentSensorID")(text, sizeof text);
     Expect(std::strcmp(text, "<Tovi USB II Sensor>") == 0, "sensor id text");
     Expect(Export<Reorient>(module, "SEDReorientImage16")(1, 2, 3, 4, 5) == 0, "reorient");
     Expect(Export<IntNoArgs>(module, "SEDGetNumberOfBGCDiagnosticMessages")() == 0, "bgc");
@@ -55,7 +55,7 @@ void CheckCaptureWithoutSensor(HMODULE module) {
     HGLOBAL image = Export<Capture>(module, "SEDQuickCaptureImage16")(0xFFFFFFFF, 0);
     Expect(image == nullptr, "no image without a sensor");
     char text[256] = {};
-    Export<TextOut>(module, "SEDGetErrorMessage")(text, sizeof text);
+    Export<TextSink>(module, "SEDGetErrorMessage")(text, sizeof text);
     Expect(text[0] != '\0', "error text");
 }
 

@@ -8,7 +8,9 @@
 #include <windows.h>
 #define CALL __stdcall
 using Module = HMODULE;
-Module Open(const char* path) { return ::LoadLibraryA(path); }
+Module Open(const char* path) {
+    return ::LoadLibraryA(path);
+}
 void* Find(Module module, const char* name) {
     return reinterpret_cast<void*>(::GetProcAddress(module, name));
 }
@@ -16,12 +18,16 @@ void* Find(Module module, const char* name) {
 #include <dlfcn.h>
 #define CALL
 using Module = void*;
-Module Open(const char* path) { return dlopen(path, RTLD_NOW); }
-void* Find(Module module, const char* name) { return dlsym(module, name); }
+Module Open(const char* path) {
+    return dlopen(path, RTLD_NOW);
+}
+void* Find(Module module, const char* name) {
+    return dlsym(module, name);
+}
 #endif
 
 using IntNoArgs = int(CALL*)();
-using TextOut = void(CALL*)(char*, int);
+using TextSink = void(CALL*)(char*, int);
 using GetOptions = void(CALL*)(void*);
 
 int main(int argc, char** argv) {
@@ -32,8 +38,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto version = reinterpret_cast<IntNoArgs>(Find(module, "SEDGetSEDVersion"));
-    auto sensorId = reinterpret_cast<TextOut>(Find(module, "SEDGetCurrentSensorID"));
-    auto definition = reinterpret_cast<TextOut>(Find(module, "SEDGetCurrentSensorDefinition"));
+    auto sensorId = reinterpret_cast<TextSink>(Find(module, "SEDGetCurrentSensorID"));
+    auto definition = reinterpret_cast<TextSink>(Find(module, "SEDGetCurrentSensorDefinition"));
     auto options = reinterpret_cast<GetOptions>(Find(module, "SEDGetConfigurationAndOptions"));
     if (!version || !sensorId || !definition || !options) {
         std::fprintf(stderr, "%s lacks the SED exports\n", path);
