@@ -7,6 +7,7 @@
 
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
+#include "plugin/DicomRecord.h"
 #include "plugin/PluginState.h"
 
 namespace {
@@ -334,7 +335,13 @@ SED_EXPORT int SED_CALL SEDGetImageInfo(char* dst, int dstSize) {
         return static_cast<int>(State().imageInfoText.size());
     });
 }
-SED_EXPORT void SED_CALL SEDGetDICOMInfo(void*) {}
+SED_EXPORT void SED_CALL SEDGetDICOMInfo(void* record) {
+    GuardedVoid([&] {
+        const PluginState& state = State();
+        DicomRecord(state.permanentTeeth, state.primaryTeeth, platform::ComputerName())
+            .CopyToHost(record);
+    });
+}
 SED_EXPORT void* SED_CALL SEDReorientImageEx(void*, int, int, int, int) {
     SetLastErrorText("Invalid image was specified");
     return nullptr;

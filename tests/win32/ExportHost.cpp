@@ -5,6 +5,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "Version.h"
 
 namespace {
 
@@ -59,6 +63,22 @@ void CheckCaptureWithoutSensor(HMODULE module) {
     Expect(text[0] != '\0', "error text");
 }
 
+// The English string block of the version resource names the library's version.
+void CheckProductVersion(const char* path) {
+    DWORD ignored = 0;
+    DWORD size = ::GetFileVersionInfoSizeA(path, &ignored);
+    Expect(size != 0, "version resource present");
+    if (size == 0)
+        return;
+    std::vector<char> info(size);
+    ::GetFileVersionInfoA(path, 0, size, info.data());
+    char* value = nullptr;
+    UINT length = 0;
+    bool found = ::VerQueryValueA(info.data(), "\\StringFileInfo\\040904b0\\ProductVersion",
+                                  reinterpret_cast<void**>(&value), &length) != 0;
+    Expect(found && std::string(value) == TOVI_VERSION_TEXT, "ProductVersion");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,6 +89,7 @@ int main(int argc, char** argv) {
         std::printf("cannot load %s (error %lu)\n", argv[1], ::GetLastError());
         return 1;
     }
+    CheckProductVersion(argv[1]);
     CheckIdentity(module);
     CheckOptionsRoundTrip(module);
     CheckCaptureWithoutSensor(module);
