@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/GlobalMemory.h"
+#include "platform/Thread.h"
 #include "plugin/Translator.h"
 
 TEST(GlobalMemory, ZeroFilledLockableBlocks) {
@@ -38,4 +39,16 @@ TEST(Translator, BranchesInOrder) {
     translator.SetPseudoTranslation(true);
     EXPECT_EQ(translator.Translate("Ready"), "xxxxx");
     EXPECT_EQ(translator.Translate(""), "");
+}
+
+TEST(Thread, RunsTheBodyAndJoinsOnDestruction) {
+    int runs = 0;
+    {
+        platform::Thread worker([&] { ++runs; }, platform::ThreadPriority::TimeCritical);
+    }
+    EXPECT_EQ(runs, 1);
+    platform::Thread worker([&] { ++runs; }, platform::ThreadPriority::Normal);
+    worker.Join();
+    worker.Join();
+    EXPECT_EQ(runs, 2);
 }
