@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "StackBalance.h"
 #include "Version.h"
 
 namespace {
@@ -63,6 +64,99 @@ void CheckCaptureWithoutSensor(HMODULE module) {
     Expect(text[0] != '\0', "error text");
 }
 
+// Answers every message box of this process with OK, as a user would.
+DWORD WINAPI AnswerMessageBoxes(void*) {
+    for (;;) {
+        HWND box = ::FindWindowA("#32770", nullptr);
+        if (box != nullptr)
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ::Sleep(20);
+    }
+}
+
+// Every export, called through a plain pointer with the argument count a host uses.
+void CheckEveryExportKeepsTheStackBalanced(HMODULE module) {
+    static char text[256];
+    static unsigned char record[1584];
+    static const char dir[] = "C:\\ToviData";
+    const unsigned textArgs[] = {reinterpret_cast<unsigned>(text), sizeof text};
+    const unsigned recordArgs[] = {reinterpret_cast<unsigned>(record), 1280};
+    const unsigned dirArgs[] = {reinterpret_cast<unsigned>(dir)};
+    const unsigned zeros[] = {0, 0, 0, 0, 0};
+    struct Call {
+        const char* name;
+        const unsigned* args;
+        int count;
+    };
+    const Call calls[] = {
+        {"SEDSetSEDDir", dirArgs, 1},
+        {"SEDSetDevicesDir", dirArgs, 1},
+        {"SEDSetMainWindow", zeros, 1},
+        {"SEDSetStatusCallback", zeros, 1},
+        {"SEDSetImageCallback", zeros, 1},
+        {"SEDSetTranslateCallback", zeros, 1},
+        {"SEDSetSensorID", zeros, 1},
+        {"SEDPostMount", zeros, 0},
+        {"SEDGetSEDVersion", zeros, 0},
+        {"SEDGetCurrentPort", zeros, 0},
+        {"SEDGetCurrentSensorID", textArgs, 2},
+        {"SEDGetCurrentSensorDefinition", textArgs, 2},
+        {"SEDGroupStarted", zeros, 0},
+        {"SEDCaptureImage", zeros, 2},
+        {"SEDCaptureImageNoPrompt", zeros, 2},
+        {"SEDQuickCaptureImage", zeros, 2},
+        {"SEDCaptureImage16", zeros, 2},
+        {"SEDCaptureImageNoPrompt16", zeros, 2},
+        {"SEDQuickCaptureImage16", zeros, 2},
+        {"SEDGroupEnded", zeros, 0},
+        {"SEDUserTerminated", zeros, 0},
+        {"SEDTimedOut", zeros, 0},
+        {"SEDGetConfigurationAndOptionsSize", zeros, 0},
+        {"SEDGetConfigurationAndOptions", recordArgs, 1},
+        {"SEDSetConfigurationAndOptions", recordArgs, 2},
+        {"SEDDisplayConfiguration", zeros, 0},
+        {"SEDDisplayOptions", zeros, 0},
+        {"SEDAddNewSensor", zeros, 0},
+        {"SEDSwitchSensor", zeros, 0},
+        {"SEDImportNativeImage", zeros, 1},
+        {"SEDBGCStart", zeros, 0},
+        {"SEDBGCTerminate", zeros, 0},
+        {"SEDResetBGCDiagnosticMessages", zeros, 0},
+        {"SEDIsBGCActive", zeros, 0},
+        {"SEDGetNumberOfBGCDiagnosticMessages", zeros, 0},
+        {"SEDGetBGCDiagnosticMessage", zeros, 1},
+        {"SEDReorientImage", zeros, 5},
+        {"SEDReorientImage16", zeros, 5},
+        {"SEDGetErrorMessage", textArgs, 2},
+        {"SEDGetCurrentStatus", textArgs, 2},
+        {"SEDGetNumberOfDiagnosticMessages", zeros, 0},
+        {"SEDGetDiagnosticMessage", zeros, 1},
+        {"SEDResetDiagnosticMessages", zeros, 0},
+        {"SEDGetImageInfo", textArgs, 2},
+        {"SEDGetDICOMInfo", recordArgs, 1},
+        {"SEDReorientImageEx", zeros, 5},
+        {"SEDReorientImage16Ex", zeros, 5},
+        {"SEDPreUnmount", zeros, 0},
+    };
+    static_assert(sizeof calls / sizeof calls[0] == 48);
+    ::CreateThread(nullptr, 0, &AnswerMessageBoxes, nullptr, 0, nullptr);
+    for (const Call& call : calls) {
+        void* address = reinterpret_cast<void*>(::GetProcAddress(module, call.name));
+        Expect(address != nullptr, call.name);
+        if (address == nullptr)
+            continue;
+        if (std::strcmp(call.name, "SEDGetDICOMInfo") == 0) {
+            unsigned size = sizeof record;
+            std::memcpy(record, &size, 4);
+        }
+        int imbalance = CallAndMeasureStack(address, call.args, call.count);
+        if (imbalance != 0)
+            std::printf("%s left %d bytes on the stack\n", call.name, imbalance);
+        Expect(imbalance == 0, call.name);
+    }
+    Expect(std::strcmp(reinterpret_cast<char*>(record + 68), "IO") == 0, "DICOM modality");
+}
+
 // The English string block of the version resource names the library's version.
 void CheckProductVersion(const char* path) {
     DWORD ignored = 0;
@@ -93,6 +187,7 @@ int main(int argc, char** argv) {
     CheckIdentity(module);
     CheckOptionsRoundTrip(module);
     CheckCaptureWithoutSensor(module);
+    CheckEveryExportKeepsTheStackBalanced(module);
     ::FreeLibrary(module);
     std::printf("%s\n", failures == 0 ? "export host: all passed" : "export host: failures");
     return failures == 0 ? 0 : 1;
