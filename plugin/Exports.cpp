@@ -132,6 +132,8 @@ platform::GlobalHandle RunCapture(unsigned permanentTeeth, unsigned primaryTeeth
             result = image->CreatePackedDIB();
     } catch (const std::exception& error) {
         SetLastErrorText(error.what());
+    } catch (...) {
+        SetLastErrorText("Unexpected failure");
     }
     SendTermination();
     state.captureActive = 0;

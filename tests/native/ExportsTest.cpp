@@ -48,6 +48,8 @@ public:
 
     const CapturedImage* Capture() {
         ++captures;
+        if (throws)
+            throw 42;
         if (reenter)
             nested = SEDCaptureImage(0, 0);
         return &image;
@@ -56,6 +58,7 @@ public:
     bool initializes = true;
     bool pauseContinues = true;
     bool reenter = false;
+    bool throws = false;
     int captures = 0;
     int pauses = 0;
     void* nested = reinterpret_cast<void*>(1);
@@ -199,4 +202,16 @@ TEST_F(Exports, TranslatedMessagesAndHostBuffers) {
     EXPECT_STREQ(none, "abc");
     EXPECT_EQ(SEDGetDiagnosticMessage(-1), nullptr);
     EXPECT_EQ(SEDGetDiagnosticMessage(0), nullptr);
+}
+
+TEST_F(Exports, FailingControllerNeitherEscapesNorLeavesTheCaptureActive) {
+    controller->throws = true;
+    EXPECT_EQ(SEDCaptureImage16(0, 0), nullptr);
+    EXPECT_EQ(terminations, 1);
+    EXPECT_EQ(PluginModule::Instance().state.captureActive, 0);
+    EXPECT_FALSE(ErrorText().empty());
+    controller->throws = false;
+    void* dib = SEDCaptureImage16(0, 0);
+    EXPECT_NE(dib, nullptr);
+    platform::GlobalFreeBlock(dib);
 }
