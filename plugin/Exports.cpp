@@ -1,6 +1,8 @@
 // The SED entry points. Every body runs inside Guarded so that no exception
 // reaches the host; failures return 0 or null with the reason in lastErrorText.
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <exception>
