@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Version.h"
+#include "plugin/ByteFields.h"
 
 namespace {
 
@@ -54,8 +55,7 @@ DicomRecord::DicomRecord(unsigned permanentTeeth, unsigned primaryTeeth,
 void DicomRecord::CopyToHost(void* hostRecord) const {
     if (hostRecord == nullptr)
         return;
-    std::uint32_t hostSize = 0;
-    std::memcpy(&hostSize, hostRecord, sizeof hostSize);
+    auto hostSize = LoadLittleEndian<std::uint32_t>(static_cast<const std::uint8_t*>(hostRecord));
     std::memcpy(hostRecord, bytes_.data(), std::min<std::size_t>(hostSize, kSize));
 }
 
@@ -95,10 +95,9 @@ std::string DicomRecord::VersionText() {
 }
 
 void DicomRecord::PutText(std::size_t offset, std::size_t width, const std::string& text) {
-    std::memcpy(bytes_.data() + offset, text.data(), std::min(text.size(), width - 1));
+    CopyBoundedText(reinterpret_cast<char*>(bytes_.data() + offset), width, text);
 }
 
 void DicomRecord::PutWord(std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i)
-        bytes_[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    StoreLittleEndian(bytes_.data() + offset, value);
 }

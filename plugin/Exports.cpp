@@ -9,6 +9,7 @@
 
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
+#include "plugin/ByteFields.h"
 #include "plugin/DicomRecord.h"
 #include "plugin/PluginState.h"
 
@@ -43,11 +44,8 @@ std::string FormatWithSystemName(const std::string& format) {
 }
 
 void CopyToHost(const std::string& text, char* dst, int dstSize) {
-    if (dst == nullptr || dstSize <= 0)
-        return;
-    std::size_t length = std::min(text.size(), static_cast<std::size_t>(dstSize) - 1);
-    std::memcpy(dst, text.data(), length);
-    dst[length] = '\0';
+    if (dstSize > 0)
+        CopyBoundedText(dst, static_cast<std::size_t>(dstSize), text);
 }
 
 void ShowPlainBox(const std::string& text) {
@@ -124,19 +122,13 @@ platform::GlobalHandle RunCapture(unsigned permanentTeeth, unsigned primaryTeeth
     state.captureActive = 1;
     state.permanentTeeth = permanentTeeth;
     state.primaryTeeth = primaryTeeth;
-    platform::GlobalHandle result = nullptr;
-    try {
+    platform::GlobalHandle result = Guarded<platform::GlobalHandle>(nullptr, [&] {
         CaptureController& controller = PluginModule::Instance().Controller();
         const CapturedImage* image =
             sixteenBit ? controller.CaptureSingleImage16Bit(permanentTeeth, primaryTeeth)
                        : controller.CaptureSingleImage(permanentTeeth, primaryTeeth);
-        if (image != nullptr)
-            result = image->CreatePackedDIB();
-    } catch (const std::exception& error) {
-        SetLastErrorText(error.what());
-    } catch (...) {
-        SetLastErrorText("Unexpected failure");
-    }
+        return image != nullptr ? image->CreatePackedDIB() : nullptr;
+    });
     SendTermination();
     state.captureActive = 0;
     return result;

@@ -1,7 +1,7 @@
 #include "plugin/SensorOptions.h"
+#include "plugin/ByteFields.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -107,26 +107,6 @@ constexpr std::pair<O, O> kMaskHeightFallbacks[] = {
     {O::LaplaceMaskHeightToviRay, O::LaplaceMaskWidthToviRay},
 };
 
-template <typename T> T LoadLittleEndian(const std::uint8_t* at) {
-    std::uint64_t raw = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        raw |= std::uint64_t{at[i]} << (8 * i);
-    if constexpr (sizeof(T) == 8)
-        return std::bit_cast<T>(raw);
-    else
-        return std::bit_cast<T>(static_cast<std::uint32_t>(raw));
-}
-
-template <typename T> void StoreLittleEndian(std::uint8_t* at, T value) {
-    std::uint64_t raw;
-    if constexpr (sizeof(T) == 8)
-        raw = std::bit_cast<std::uint64_t>(value);
-    else
-        raw = std::bit_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        at[i] = static_cast<std::uint8_t>(raw >> (8 * i));
-}
-
 bool ToviRayToneIsBlank(const SensorOptions& options) {
     return options.Int(O::PosteriorBrightnessToviRay) == 0 &&
            options.Int(O::PosteriorContrastToviRay) == 0 &&
@@ -196,5 +176,5 @@ std::string SensorOptions::Text(Offset offset) const {
 void SensorOptions::SetText(Offset offset, const std::string& value) {
     std::uint8_t* field = bytes_.data() + offset;
     std::memset(field, 0, kTextField);
-    std::memcpy(field, value.data(), std::min(value.size(), kTextField - 1));
+    CopyBoundedText(reinterpret_cast<char*>(field), kTextField, value);
 }
