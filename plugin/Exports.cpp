@@ -37,9 +37,11 @@ template <typename F> void GuardedVoid(F&& body) noexcept {
     });
 }
 
-std::string FormatWithSystemName(const std::string& format) {
-    char text[2048];
-    std::snprintf(text, sizeof text, format.c_str(), kSystemName);
+// Fills the first "%s" with the system name. The text may come from the host's
+// translation callback, so it is never used as a printf format.
+std::string FormatWithSystemName(std::string text) {
+    if (auto at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, kSystemName);
     return text;
 }
 
@@ -146,7 +148,7 @@ platform::GlobalHandle CaptureExport(unsigned permanentTeeth, unsigned primaryTe
     return RunCapture(permanentTeeth, primaryTeeth, sixteenBit);
 }
 
-void ShowNotRequired(const char* format) {
+void ShowNotRequired(const std::string& format) {
     ShowPlainBox(FormatWithSystemName(format));
 }
 
@@ -282,15 +284,14 @@ SED_EXPORT int SED_CALL SEDSwitchSensor() {
 SED_EXPORT int SED_CALL SEDImportNativeImage(int) {
     GuardedVoid([] {
         ShowNotRequired(Translate("The 'Import Native Image' feature is not required for %s "
-                                  "digital x-ray system.")
-                            .c_str());
+                                  "digital x-ray system."));
     });
     return 0;
 }
 SED_EXPORT void SED_CALL SEDBGCStart() {
     GuardedVoid([] {
         ShowNotRequired(
-            Translate("The 'Background Capture' feature is not supported for %s system.").c_str());
+            Translate("The 'Background Capture' feature is not supported for %s system."));
     });
 }
 SED_EXPORT void SED_CALL SEDBGCTerminate() {}

@@ -70,6 +70,9 @@ int terminations = 0;
 void SED_CALL CountStatus(int, int code, const char*) {
     terminations += code == 0 ? 1 : 0;
 }
+void SED_CALL Hostile(const char*, char* out, int size) {
+    std::snprintf(out, static_cast<size_t>(size), "%s", "%s %s %n %x");
+}
 void SED_CALL Shout(const char* text, char* out, int size) {
     std::snprintf(out, static_cast<size_t>(size), "[%s]", text);
 }
@@ -214,4 +217,13 @@ TEST_F(Exports, FailingControllerNeitherEscapesNorLeavesTheCaptureActive) {
     void* dib = SEDCaptureImage16(0, 0);
     EXPECT_NE(dib, nullptr);
     platform::GlobalFreeBlock(dib);
+}
+
+TEST_F(Exports, TranslationsAreNeverUsedAsFormats) {
+    SEDSetTranslateCallback(Hostile);
+    EXPECT_EQ(SEDAddNewSensor(), 1);
+    platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
+    controller->reenter = true;
+    platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
+    EXPECT_EQ(ErrorText(), "Tovi USB II %s %n %x");
 }
