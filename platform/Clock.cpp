@@ -34,9 +34,10 @@ public:
     }
 };
 
+// Never destroyed: log channels still read the clock while the module unloads.
 std::shared_ptr<Clock>& Installed() {
-    static std::shared_ptr<Clock> clock;
-    return clock;
+    static auto* clock = new std::shared_ptr<Clock>();
+    return *clock;
 }
 
 } // namespace
@@ -48,8 +49,8 @@ SystemTime VirtualClock::UtcNow() {
 }
 
 Clock& SystemClock() {
-    static StandardClock clock;
-    return clock;
+    static auto* clock = new StandardClock();
+    return *clock;
 }
 
 Clock& CurrentClock() {

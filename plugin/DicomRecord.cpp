@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Version.h"
-#include "plugin/ByteFields.h"
+#include "support/ByteFields.h"
+#include "support/Environment.h"
+#include "support/FileVersion.h"
 
 namespace {
 
@@ -84,14 +85,7 @@ std::string DicomRecord::Orientation(unsigned permanentTeeth, unsigned primaryTe
 }
 
 std::string DicomRecord::VersionText() {
-    char text[64];
-    std::snprintf(text, sizeof text, "Version %lu (%lu.%lu.%lu.%lu)",
-                  static_cast<unsigned long>(TOVI_VERSION_MAJOR),
-                  static_cast<unsigned long>(TOVI_VERSION_MAJOR),
-                  static_cast<unsigned long>(TOVI_VERSION_MINOR),
-                  static_cast<unsigned long>(TOVI_VERSION_PATCH),
-                  static_cast<unsigned long>(TOVI_VERSION_TWEAK));
-    return text;
+    return ksp::GetFileVersionText(ksp::GetLibraryPath());
 }
 
 void DicomRecord::PutText(std::size_t offset, std::size_t width, const std::string& text) {

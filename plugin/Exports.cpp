@@ -9,9 +9,10 @@
 
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
-#include "plugin/ByteFields.h"
 #include "plugin/DicomRecord.h"
+#include "plugin/Logs.h"
 #include "plugin/PluginState.h"
+#include "support/ByteFields.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ std::string DescribeSensor() {
     const SensorOptions& options = State().options;
     if (Trimmed(options.Text(SensorOptions::DeviceName)).empty())
         return FormatWithSystemName("No %s Sensor Detected");
+    LogSensor(options.Text(SensorOptions::SensorId));
     return options.Text(SensorOptions::DeviceName) + " " + options.Text(SensorOptions::SensorId);
 }
 
@@ -105,6 +107,7 @@ bool RefuseReentrantCapture() {
                                   platform::kBoxOk | platform::kBoxIconWarning |
                                       platform::kBoxTaskModal | platform::kBoxTopmost |
                                       platform::kBoxSetForeground);
+    LogError(text);
     return true;
 }
 
@@ -114,38 +117,60 @@ bool PauseAllowsCapture() {
                        state.groupActive == 1 && state.groupCaptureCount > 0;
     if (!pauseWanted || PluginModule::Instance().Controller().ShowPauseDialog())
         return true;
-    SetLastErrorText(Translate("The user cancelled the capture process."));
+    std::string text = Translate("The user cancelled the capture process.");
+    SetLastErrorText(text);
+    LogError(text);
     state.userTerminated = 1;
     return false;
 }
 
-platform::GlobalHandle RunCapture(unsigned permanentTeeth, unsigned primaryTeeth, bool sixteenBit) {
+const CapturedImage* CaptureWithController(unsigned permanentTeeth, unsigned primaryTeeth,
+                                           bool sixteenBit) {
+    return Guarded<const CapturedImage*>(nullptr, [&] {
+        CaptureController& controller = PluginModule::Instance().Controller();
+        return sixteenBit ? controller.CaptureSingleImage16Bit(permanentTeeth, primaryTeeth)
+                          : controller.CaptureSingleImage(permanentTeeth, primaryTeeth);
+    });
+}
+
+platform::GlobalHandle RunCapture(unsigned permanentTeeth, unsigned primaryTeeth, bool sixteenBit,
+                                  const char* tag) {
     PluginState& state = State();
     state.captureActive = 1;
     state.permanentTeeth = permanentTeeth;
     state.primaryTeeth = primaryTeeth;
-    platform::GlobalHandle result = Guarded<platform::GlobalHandle>(nullptr, [&] {
-        CaptureController& controller = PluginModule::Instance().Controller();
-        const CapturedImage* image =
-            sixteenBit ? controller.CaptureSingleImage16Bit(permanentTeeth, primaryTeeth)
-                       : controller.CaptureSingleImage(permanentTeeth, primaryTeeth);
-        return image != nullptr ? image->CreatePackedDIB() : nullptr;
-    });
+    const CapturedImage* image = CaptureWithController(permanentTeeth, primaryTeeth, sixteenBit);
+    CaptureLog.CloseLog(); // every capture writes a log file of its own
+    if (image == nullptr)
+        LogError(LastErrorText());
+    MainLog.Log("%s::Converting to an HGLOBAL", tag);
+    platform::GlobalHandle result = nullptr;
+    if (image != nullptr)
+        result = Guarded<platform::GlobalHandle>(nullptr, [&] { return image->CreatePackedDIB(); });
+    MainLog.Log("%s::HGLOBAL conversion complete", tag);
     SendTermination();
     state.captureActive = 0;
+    MainLog.Log("%s::End", tag);
     return result;
 }
 
 platform::GlobalHandle CaptureExport(unsigned permanentTeeth, unsigned primaryTeeth,
                                      bool sixteenBit) {
+    const char* tag = sixteenBit ? "SEDCaptureImage16()" : "SEDCaptureImage()";
     if (!sixteenBit) {
         if (!PauseAllowsCapture())
             return nullptr;
         ++State().groupCaptureCount;
     }
-    if (RefuseReentrantCapture())
+    MainLog.Log("%s::Begin", tag);
+    EnsureLogOpen(LogChannel::Capture);
+    if (RefuseReentrantCapture()) {
+        // The running capture keeps its CaptureLog; the 16-bit path closes it.
+        if (sixteenBit)
+            CaptureLog.CloseLog();
         return nullptr;
-    return RunCapture(permanentTeeth, primaryTeeth, sixteenBit);
+    }
+    return RunCapture(permanentTeeth, primaryTeeth, sixteenBit, tag);
 }
 
 void ShowNotRequired(const std::string& format) {
@@ -181,10 +206,13 @@ SED_EXPORT void SED_CALL SEDSetSensorID(int id) {
 SED_EXPORT int SED_CALL SEDPostMount() {
     return Guarded(1, [] {
         State().systemDir = platform::SystemDirectory();
+        EnsureLogOpen(LogChannel::Main);
+        MainLog.Log("PostMount()");
         return 1;
     });
 }
 SED_EXPORT int SED_CALL SEDPreUnmount() {
+    GuardedVoid([] { MainLog.Log("PreUnMount()"); });
     return 1;
 }
 
@@ -265,6 +293,7 @@ SED_EXPORT int SED_CALL SEDDisplayConfiguration() {
 SED_EXPORT int SED_CALL SEDDisplayOptions() {
     return Guarded(0, [] {
         PluginModule::Instance().Controller().ShowOptionsSheet();
+        EnsureLogOpen(LogChannel::Main);
         return 0;
     });
 }
@@ -334,9 +363,13 @@ SED_EXPORT int SED_CALL SEDGetImageInfo(char* dst, int dstSize) {
 }
 SED_EXPORT void SED_CALL SEDGetDICOMInfo(void* record) {
     GuardedVoid([&] {
+        MainLog.Log("SEDGetDICOMInfo()::Begin");
+        if (record == nullptr)
+            return;
         const PluginState& state = State();
         DicomRecord(state.permanentTeeth, state.primaryTeeth, platform::ComputerName())
             .CopyToHost(record);
+        MainLog.Log("SEDGetDICOMInfo()::End");
     });
 }
 SED_EXPORT void* SED_CALL SEDReorientImageEx(void*, int, int, int, int) {

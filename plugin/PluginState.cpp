@@ -1,12 +1,6 @@
 #include "plugin/PluginState.h"
+#include "plugin/Logs.h"
 #include "plugin/UnavailableController.h"
-
-#include <mutex>
-
-namespace {
-std::mutex lastErrorMutex;
-std::string lastErrorText;
-} // namespace
 
 PluginModule::PluginModule() : controller_(std::make_unique<UnavailableController>()) {}
 
@@ -33,17 +27,9 @@ std::string Translate(const std::string& text) {
     return PluginModule::Instance().translator.Translate(text);
 }
 
-void SetLastErrorText(const std::string& text) {
-    std::lock_guard lock(lastErrorMutex);
-    lastErrorText = text;
-}
-
-std::string LastErrorText() {
-    std::lock_guard lock(lastErrorMutex);
-    return lastErrorText;
-}
-
 void SendTermination() {
+    if (CaptureLog.IsLogOpen())
+        CaptureLog.Log("DLL sending %s(%s)", "SendTermination", "");
     const PluginState& state = PluginModule::Instance().state;
     if (state.statusCallback != nullptr)
         state.statusCallback(state.hostSensorId, 0, nullptr);

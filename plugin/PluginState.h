@@ -9,6 +9,7 @@
 #include "plugin/SedApi.h"
 #include "plugin/SensorOptions.h"
 #include "plugin/Translator.h"
+#include "support/LastError.h"
 
 using StatusCallback = void(SED_CALL*)(int hostSensorId, int statusCode, const char* text);
 
@@ -60,7 +61,5 @@ const char* const kSystemName = "Tovi USB II";
 const char* const kApplicationName = "ToviUSBII";
 
 std::string Translate(const std::string& text);
-void SetLastErrorText(const std::string& text);
-std::string LastErrorText();
 // Sends status code 0: the capture export has finished.
 void SendTermination();

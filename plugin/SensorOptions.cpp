@@ -1,5 +1,5 @@
 #include "plugin/SensorOptions.h"
-#include "plugin/ByteFields.h"
+#include "support/ByteFields.h"
 
 #include <algorithm>
 #include <cstring>

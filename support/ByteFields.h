@@ -9,24 +9,25 @@
 #include <cstring>
 #include <string>
 
+namespace byte_fields_detail {
+template <std::size_t N> struct Unsigned;
+template <> struct Unsigned<1> { using type = std::uint8_t; };
+template <> struct Unsigned<2> { using type = std::uint16_t; };
+template <> struct Unsigned<4> { using type = std::uint32_t; };
+template <> struct Unsigned<8> { using type = std::uint64_t; };
+} // namespace byte_fields_detail
+
 template <typename T> T LoadLittleEndian(const std::uint8_t* at) {
-    static_assert(sizeof(T) == 4 || sizeof(T) == 8);
+    using Raw = typename byte_fields_detail::Unsigned<sizeof(T)>::type;
     std::uint64_t raw = 0;
     for (std::size_t i = 0; i < sizeof(T); ++i)
         raw |= std::uint64_t{at[i]} << (8 * i);
-    if constexpr (sizeof(T) == 8)
-        return std::bit_cast<T>(raw);
-    else
-        return std::bit_cast<T>(static_cast<std::uint32_t>(raw));
+    return std::bit_cast<T>(static_cast<Raw>(raw));
 }
 
 template <typename T> void StoreLittleEndian(std::uint8_t* at, T value) {
-    static_assert(sizeof(T) == 4 || sizeof(T) == 8);
-    std::uint64_t raw;
-    if constexpr (sizeof(T) == 8)
-        raw = std::bit_cast<std::uint64_t>(value);
-    else
-        raw = std::bit_cast<std::uint32_t>(value);
+    using Raw = typename byte_fields_detail::Unsigned<sizeof(T)>::type;
+    std::uint64_t raw = std::bit_cast<Raw>(value);
     for (std::size_t i = 0; i < sizeof(T); ++i)
         at[i] = static_cast<std::uint8_t>(raw >> (8 * i));
 }
