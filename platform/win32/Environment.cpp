@@ -1,9 +1,13 @@
 #include "platform/Environment.h"
 
 #include <cstring>
-#include <shellapi.h>
-#include <windows.h>
+
+// winsock2.h must come before windows.h, shellapi.h after it.
 #include <winsock2.h>
+
+#include <windows.h>
+
+#include <shellapi.h>
 
 namespace platform {
 

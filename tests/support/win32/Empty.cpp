@@ -1,0 +1,1 @@
+// The foreign-version library carries only its resource.
