@@ -6,7 +6,12 @@
 
 #include "platform/GlobalMemory.h"
 #include "platform/HeadlessMessageBoxes.h"
+#include "platform/LocalTime.h"
+#include "plugin/Logs.h"
 #include "plugin/PluginState.h"
+#include "support/Environment.h"
+#include "support/FileHelpers.h"
+#include "tests/support/TestFiles.h"
 
 SED_EXPORT void* SED_CALL SEDCaptureImage(unsigned, unsigned);
 SED_EXPORT void* SED_CALL SEDCaptureImage16(unsigned, unsigned);
@@ -22,6 +27,10 @@ SED_EXPORT void SED_CALL SEDSetTranslateCallback(TranslateCallback);
 SED_EXPORT int SED_CALL SEDGetImageInfo(char*, int);
 SED_EXPORT void* SED_CALL SEDGetDiagnosticMessage(int);
 SED_EXPORT int SED_CALL SEDAddNewSensor();
+SED_EXPORT int SED_CALL SEDPostMount();
+SED_EXPORT int SED_CALL SEDPreUnmount();
+SED_EXPORT int SED_CALL SEDDisplayOptions();
+SED_EXPORT void SED_CALL SEDGetDICOMInfo(void*);
 
 namespace {
 
@@ -226,4 +235,76 @@ TEST_F(Exports, TranslationsAreNeverUsedAsFormats) {
     controller->reenter = true;
     platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
     EXPECT_EQ(ErrorText(), "Tovi USB II %s %n %x");
+}
+
+namespace {
+
+// The name the next log file of a channel gets in the Logs directory beside the program.
+std::string NextLogPath(const std::string& name, const std::string& extension) {
+    std::tm now = platform::LocalTimeOf(platform::CalendarNow());
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d_%H%M%S", &now);
+    std::string stem =
+        ksp::MakeSafeFileName(ksp::GetComputerName(true) + "_" + name + "_" + stamp, false, false);
+    return ksp::MakeUniqueFilePath(ksp::GetHostDirectory() + "\\Logs", stem, extension);
+}
+
+std::vector<std::string> LinesAfterHeader(const std::string& path) {
+    std::vector<std::string> lines = testing_files::ReadLines(path);
+    std::vector<std::string> texts;
+    for (std::size_t i = std::min<std::size_t>(7, lines.size()); i < lines.size(); ++i)
+        texts.push_back(lines[i].size() >= 15 ? lines[i].substr(15) : lines[i]);
+    return texts;
+}
+
+} // namespace
+
+TEST_F(Exports, LoggingWritesTheMainAndCaptureLogsBesideTheHost) {
+    platform::SetClock(std::make_shared<platform::VirtualClock>());
+    SensorOptions& options = PluginModule::Instance().state.options;
+    options.SetInt(SensorOptions::EnableLogging, 1);
+    std::string mainPath = NextLogPath("ToviUSBIIMain", "ToviMainLog");
+    EXPECT_EQ(SEDPostMount(), 1);
+    EXPECT_TRUE(MainLog.IsLogOpen());
+    ASSERT_TRUE(ksp::FileExists(mainPath)) << mainPath;
+
+    std::string capturePath = NextLogPath("ToviUSBIIICap", "ToviLog");
+    platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
+    EXPECT_FALSE(CaptureLog.IsLogOpen()); // each capture has a file of its own
+    EXPECT_EQ(LinesAfterHeader(capturePath).back().rfind("Logging closed @ ", 0), 0u);
+    controller->reenter = true;
+    platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
+    char record[1584] = {};
+    record[0] = 4;
+    SEDGetDICOMInfo(record);
+    SEDGetDICOMInfo(nullptr);
+    EXPECT_EQ(SEDPreUnmount(), 1);
+
+    options.SetInt(SensorOptions::EnableLogging, 0);
+    SEDDisplayOptions();
+    EXPECT_FALSE(MainLog.IsLogOpen());
+    const std::string refused = "Error: A Tovi USB II capture is currently in process.  You cannot "
+                                "start another acquisition until the current one is finished.";
+    std::vector<std::string> expected = {"PostMount()",
+                                         "SEDCaptureImage()::Begin",
+                                         "SEDCaptureImage()::Converting to an HGLOBAL",
+                                         "SEDCaptureImage()::HGLOBAL conversion complete",
+                                         "SEDCaptureImage()::End",
+                                         "SEDCaptureImage()::Begin",
+                                         "SEDCaptureImage()::Begin",
+                                         refused,
+                                         "SEDCaptureImage()::Converting to an HGLOBAL",
+                                         "SEDCaptureImage()::HGLOBAL conversion complete",
+                                         "SEDCaptureImage()::End",
+                                         "SEDGetDICOMInfo()::Begin",
+                                         "SEDGetDICOMInfo()::End",
+                                         "SEDGetDICOMInfo()::Begin",
+                                         "PreUnMount()",
+                                         "",
+                                         "Logging closed @ " +
+                                             platform::LongDateTimeText(platform::CalendarNow())};
+    EXPECT_EQ(LinesAfterHeader(mainPath), expected);
+    platform::SetClock(nullptr);
+    ksp::DeleteFile(mainPath);
+    ksp::DeleteFile(capturePath);
 }
