@@ -272,6 +272,7 @@ TEST_F(Exports, LoggingWritesTheMainAndCaptureLogsBesideTheHost) {
     platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
     EXPECT_FALSE(CaptureLog.IsLogOpen()); // each capture has a file of its own
     EXPECT_EQ(LinesAfterHeader(capturePath).back().rfind("Logging closed @ ", 0), 0u);
+    std::string secondCapturePath = NextLogPath("ToviUSBIIICap", "ToviLog");
     controller->reenter = true;
     platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
     char record[1584] = {};
@@ -307,4 +308,5 @@ TEST_F(Exports, LoggingWritesTheMainAndCaptureLogsBesideTheHost) {
     platform::SetClock(nullptr);
     ksp::DeleteFile(mainPath);
     ksp::DeleteFile(capturePath);
+    ksp::DeleteFile(secondCapturePath);
 }

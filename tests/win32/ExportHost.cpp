@@ -173,6 +173,60 @@ void CheckProductVersion(const char* path) {
     Expect(found && std::string(value) == TOVI_VERSION_TEXT, "ProductVersion");
 }
 
+std::string ProgramDirectory() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text = path;
+    return text.substr(0, text.rfind('\\'));
+}
+
+std::string ReadText(const std::string& path) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string text(65536, '\0');
+    DWORD read = 0;
+    ::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+    ::CloseHandle(file);
+    text.resize(read);
+    return text;
+}
+
+// With logging on, SEDPostMount opens a MainLog file in the Logs directory beside the host.
+void CheckMainLogBesideTheHost(HMODULE module) {
+    unsigned char record[1280] = {};
+    Export<GetOptions>(module, "SEDGetConfigurationAndOptions")(record);
+    record[232] = 1;
+    Export<SetOptions>(module, "SEDSetConfigurationAndOptions")(record, sizeof record);
+    Export<IntNoArgs>(module, "SEDPostMount")();
+
+    std::string logs = ProgramDirectory() + "\\Logs";
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((logs + "\\*_ToviUSBIIMain_*.ToviMainLog").c_str(), &found);
+    Expect(search != INVALID_HANDLE_VALUE, "MainLog file in the Logs directory");
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    std::vector<std::string> files;
+    do {
+        files.push_back(logs + "\\" + found.cFileName);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    Expect(files.size() <= 5, "at most five MainLog files");
+    bool posted = false;
+    for (const std::string& file : files) {
+        std::string text = ReadText(file);
+        posted = posted || (text.find("Logging enabled @ ") != std::string::npos &&
+                            text.find("  PostMount()\r\n") != std::string::npos &&
+                            text.find("Logging closed @ ") == std::string::npos);
+    }
+    Expect(posted, "open MainLog with its header and PostMount()");
+
+    record[232] = 0;
+    Export<SetOptions>(module, "SEDSetConfigurationAndOptions")(record, sizeof record);
+    Export<IntNoArgs>(module, "SEDDisplayOptions")();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -187,6 +241,7 @@ int main(int argc, char** argv) {
     CheckIdentity(module);
     CheckOptionsRoundTrip(module);
     CheckCaptureWithoutSensor(module);
+    CheckMainLogBesideTheHost(module);
     CheckEveryExportKeepsTheStackBalanced(module);
     ::FreeLibrary(module);
     std::printf("%s\n", failures == 0 ? "export host: all passed" : "export host: failures");
