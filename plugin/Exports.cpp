@@ -7,6 +7,8 @@
 #include <cstring>
 #include <exception>
 
+#include "image/Orientation.h"
+#include "image/PackedDib.h"
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "plugin/DicomRecord.h"
@@ -372,12 +374,28 @@ SED_EXPORT void SED_CALL SEDGetDICOMInfo(void* record) {
         MainLog.Log("SEDGetDICOMInfo()::End");
     });
 }
-SED_EXPORT void* SED_CALL SEDReorientImageEx(void*, int, int, int, int) {
-    SetLastErrorText("Invalid image was specified");
-    return nullptr;
+// The host keeps its DIB; the turned copy it gets back is its own.
+SED_EXPORT void* SED_CALL SEDReorientImageEx(void* dib, int oldPermanent, int oldPrimary,
+                                             int newPermanent, int newPrimary) {
+    return Guarded<void*>(nullptr, [&]() -> void* {
+        std::unique_ptr<CKIPImage> image = ImageFromGlobalDIB(dib);
+        if (!image)
+            return nullptr;
+        auto turned =
+            ReorientImage(image.get(), oldPermanent, oldPrimary, newPermanent, newPrimary, 0);
+        return turned ? turned->CreatePackedDIB() : nullptr;
+    });
 }
-SED_EXPORT void* SED_CALL SEDReorientImage16Ex(void* dib, int a, int b, int c, int d) {
-    return SEDReorientImageEx(dib, a, b, c, d);
+SED_EXPORT void* SED_CALL SEDReorientImage16Ex(void* dib, int oldPermanent, int oldPrimary,
+                                               int newPermanent, int newPrimary) {
+    return Guarded<void*>(nullptr, [&]() -> void* {
+        std::unique_ptr<CKIPImage16Bit> image = Image16FromGlobalDIB(dib);
+        if (!image)
+            return nullptr;
+        auto turned =
+            ReorientImage(image.get(), oldPermanent, oldPrimary, newPermanent, newPrimary, 0);
+        return turned ? CreatePackedDIB(*turned) : nullptr;
+    });
 }
 
 #if !defined(_WIN32)

@@ -1,8 +1,11 @@
 #include "plugin/PluginState.h"
 #include "plugin/Logs.h"
 #include "plugin/UnavailableController.h"
+#include "support/Translation.h"
 
-PluginModule::PluginModule() : controller_(std::make_unique<UnavailableController>()) {}
+PluginModule::PluginModule() : controller_(std::make_unique<UnavailableController>()) {
+    SetTranslationHook(&Translate);
+}
 
 PluginModule& PluginModule::Instance() {
     static PluginModule module;
