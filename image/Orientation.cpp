@@ -41,30 +41,38 @@ struct Mapping {
     }
 };
 
+// 8-bit results for indexed sources (1-bit pixels become their index bytes);
+// 24-bit sources turn into 24-bit results.
 std::unique_ptr<CKIPImage> Rotate8(const CKIPImage* source, Turn turn) {
-    if (source == nullptr || !source->IsValid() || source->GetColourTable().empty())
+    if (source == nullptr || !source->IsValid())
+        return nullptr;
+    std::uint32_t depth = source->GetBitsPerPixel();
+    if (depth != 24 && source->GetColourTable().empty())
         return nullptr;
     bool quarter = turn != Turn::Half;
     std::uint32_t width = source->GetWidth();
     std::uint32_t height = source->GetHeight();
     auto result = std::make_unique<CKIPImage>();
-    result->SetColourTable(source->GetColourTable());
+    if (depth != 24)
+        result->SetColourTable(source->GetColourTable());
+    std::uint32_t resultDepth = depth == 24 ? 24 : 8;
     if (!result->Create("", quarter ? height : width, quarter ? width : height,
                         quarter ? source->GetResolutionY() : source->GetResolutionX(),
-                        quarter ? source->GetResolutionX() : source->GetResolutionY(), 8))
+                        quarter ? source->GetResolutionX() : source->GetResolutionY(), resultDepth))
         return nullptr;
     Mapping mapping{turn, width, height};
-    bool onePixelPerByte = source->GetBitsPerPixel() == 8;
     for (std::uint32_t r = 0; r < height; ++r) {
         const std::uint8_t* sourceRow = source->GetStoredRow(r);
         for (std::uint32_t c = 0; c < width; ++c) {
             std::uint32_t row = 0, column = 0;
             mapping.Map(r, c, row, column);
-            // 1-bit sources give one byte per pixel: its index.
-            std::uint8_t value =
-                onePixelPerByte ? sourceRow[c]
-                                : static_cast<std::uint8_t>((sourceRow[c / 8] >> (7 - c % 8)) & 1);
-            result->GetStoredRow(row)[column] = value;
+            std::uint8_t* target = result->GetStoredRow(row);
+            if (depth == 24)
+                std::copy_n(sourceRow + 3 * c, 3, target + 3 * column);
+            else if (depth == 8)
+                target[column] = sourceRow[c];
+            else
+                target[column] = static_cast<std::uint8_t>((sourceRow[c / 8] >> (7 - c % 8)) & 1);
         }
     }
     return result;

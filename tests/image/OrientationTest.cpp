@@ -77,8 +77,13 @@ TEST(Orientation, EightBitTurnsSwapResolutions) {
     EXPECT_EQ(Rotate180(&image)->GetPixel(299, 399), 1u);
 
     CKIPImage rgb;
-    ASSERT_TRUE(rgb.Create(2, 2, 24));
-    EXPECT_EQ(Rotate90(&rgb), nullptr);
+    ASSERT_TRUE(rgb.Create(3, 2, 24));
+    rgb.SetPixel(0, 0, 0x123456);
+    auto turnedRgb = Rotate90(&rgb);
+    ASSERT_NE(turnedRgb, nullptr);
+    EXPECT_EQ(turnedRgb->GetBitsPerPixel(), 24u);
+    EXPECT_EQ(turnedRgb->GetPixel(1, 0), 0x123456u);
+    EXPECT_EQ(turnedRgb->GetPixel(0, 0), 0xFFFFFFu);
 
     CKIPImage mono; // 1-bit sources turn pixel by pixel into indices
     mono.SetColourTable({0, 0xFFFFFF});

@@ -193,6 +193,97 @@ std::string ReadText(const std::string& path) {
     return text;
 }
 
+using ReorientEx = HGLOBAL(__stdcall*)(HGLOBAL, int, int, int, int);
+
+HGLOBAL BlockOf(const std::vector<unsigned char>& bytes) {
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    std::memcpy(::GlobalLock(block), bytes.data(), bytes.size());
+    ::GlobalUnlock(block);
+    return block;
+}
+
+std::vector<unsigned char> DibOf(LONG width, LONG height, WORD bits, DWORD colours,
+                                 std::size_t dataBytes) {
+    std::vector<unsigned char> bytes(sizeof(BITMAPINFOHEADER) + 4 * colours + dataBytes, 0);
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(bytes.data());
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = width;
+    header->biHeight = height;
+    header->biPlanes = 1;
+    header->biBitCount = bits;
+    header->biClrUsed = colours;
+    for (DWORD i = 0; i < colours; ++i)
+        std::memset(&bytes[sizeof(BITMAPINFOHEADER) + 4 * i],
+                    static_cast<int>(i * 255 / (colours - 1)), 3);
+    return bytes;
+}
+
+// Turns a DIB from tooth 8 (180 degrees) to tooth 14 (270): a quarter turn clockwise.
+// Returns the result's header and the byte at offset from the start of its pixels.
+bool TurnDib(HMODULE module, const char* name, const std::vector<unsigned char>& dib,
+             BITMAPINFOHEADER& result, std::size_t offset, unsigned char& value) {
+    HGLOBAL block = BlockOf(dib);
+    HGLOBAL turned = Export<ReorientEx>(module, name)(block, 1 << 7, 0, 1 << 13, 0);
+    ::GlobalFree(block);
+    if (turned == nullptr)
+        return false;
+    auto* bytes = static_cast<unsigned char*>(::GlobalLock(turned));
+    result = *reinterpret_cast<BITMAPINFOHEADER*>(bytes);
+    value = bytes[sizeof(BITMAPINFOHEADER) + 4 * result.biClrUsed + offset];
+    ::GlobalUnlock(turned);
+    ::GlobalFree(turned);
+    return true;
+}
+
+std::string ErrorText(HMODULE module) {
+    char text[256] = {};
+    Export<TextSink>(module, "SEDGetErrorMessage")(text, sizeof text);
+    return text;
+}
+
+// Source pixel (row 0, column 0) of a 3 x 2 picture lands in row 2, column 0 of the 2 x 3 result.
+void CheckReorientation(HMODULE module) {
+    BITMAPINFOHEADER header{};
+    unsigned char value = 0;
+    auto eight = DibOf(3, 2, 8, 256, 8);
+    eight[sizeof(BITMAPINFOHEADER) + 1024] = 77;
+    Expect(TurnDib(module, "SEDReorientImageEx", eight, header, 2 * 4, value) &&
+               header.biWidth == 2 && header.biHeight == 3 && header.biBitCount == 8 && value == 77,
+           "8-bit DIB turned");
+    auto sixteen = DibOf(3, 2, 16, 0, 16);
+    sixteen[sizeof(BITMAPINFOHEADER)] = 0x34;
+    Expect(TurnDib(module, "SEDReorientImage16Ex", sixteen, header, 2 * 4, value) &&
+               header.biWidth == 2 && header.biHeight == 3 && header.biBitCount == 16 &&
+               value == 0x34,
+           "16-bit DIB turned");
+    auto rgb = DibOf(3, 2, 24, 0, 24);
+    rgb[sizeof(BITMAPINFOHEADER) + 2] = 0x56;
+    Expect(TurnDib(module, "SEDReorientImageEx", rgb, header, 2 * 8 + 2, value) &&
+               header.biWidth == 2 && header.biBitCount == 24 && value == 0x56,
+           "24-bit DIB turned");
+    auto rgbx = DibOf(1, 1, 32, 0, 4);
+    rgbx[sizeof(BITMAPINFOHEADER) + 2] = 0x78; // red of the default masks
+    Expect(TurnDib(module, "SEDReorientImageEx", rgbx, header, 2, value) &&
+               header.biBitCount == 24 && value == 0x78,
+           "32-bit DIB turned");
+    auto mono = DibOf(9, 1, 1, 2, 4);
+    mono[sizeof(BITMAPINFOHEADER) + 8] = 0x80;
+    Expect(TurnDib(module, "SEDReorientImageEx", mono, header, 8 * 4, value) &&
+               header.biWidth == 1 && header.biHeight == 9 && header.biBitCount == 8 && value == 1,
+           "1-bit DIB turned");
+    Expect(TurnDib(module, "SEDReorientImage16Ex", DibOf(3, 2, 16, 0, 15), header, 0, value) ==
+                   false &&
+               ErrorText(module) == "Invalid image was specified",
+           "truncated DIB refused");
+    Expect(TurnDib(module, "SEDReorientImageEx", DibOf(3, 2, 8, 256, 0), header, 0, value) ==
+                   false &&
+               ErrorText(module) == "Invalid image was specified",
+           "DIB without pixels refused");
+    Expect(Export<ReorientEx>(module, "SEDReorientImageEx")(nullptr, 0, 0, 0, 0) == nullptr &&
+               ErrorText(module) == "No image was specified",
+           "null DIB refused");
+}
+
 // With logging on, SEDPostMount opens a MainLog file in the Logs directory beside the host.
 void CheckMainLogBesideTheHost(HMODULE module) {
     unsigned char record[1280] = {};
@@ -242,6 +333,7 @@ int main(int argc, char** argv) {
     CheckOptionsRoundTrip(module);
     CheckCaptureWithoutSensor(module);
     CheckMainLogBesideTheHost(module);
+    CheckReorientation(module);
     CheckEveryExportKeepsTheStackBalanced(module);
     ::FreeLibrary(module);
     std::printf("%s\n", failures == 0 ? "export host: all passed" : "export host: failures");
