@@ -88,6 +88,27 @@ bool RowDone(std::uint32_t row, std::uint32_t rows, ProgressCallback progress) {
 
 constexpr std::uint32_t kTile = 64;
 
+// Source rows band ... bandEnd of a quarter turn, tile by tile; each result row
+// of a tile is written contiguously. Clockwise: (r, c) goes to row W - 1 - c,
+// column r; counter-clockwise: to row c, column H - 1 - r.
+template <bool clockwise>
+void CopyQuarterBand(const CKIPImage16Bit& source, CKIPImage16Bit& result, std::uint32_t band,
+                     std::uint32_t bandEnd) {
+    const std::uint32_t width = source.GetWidth();
+    const std::uint32_t height = source.GetHeight();
+    const std::size_t sourceStride = source.GetStride();
+    const std::uint16_t* sourcePixels = source.GetPixels();
+    for (std::uint32_t tile = 0; tile < width; tile += kTile) {
+        std::uint32_t tileEnd = std::min(width, tile + kTile);
+        for (std::uint32_t c = tile; c < tileEnd; ++c) {
+            std::uint16_t* target = clockwise ? result.GetRow(width - 1 - c) : result.GetRow(c);
+            const std::uint16_t* column = sourcePixels + c;
+            for (std::uint32_t r = band; r < bandEnd; ++r)
+                target[clockwise ? r : height - 1 - r] = column[r * sourceStride];
+        }
+    }
+}
+
 // Quarter turns copy in tiles so that reads and writes both stay in cache;
 // each band of source rows is reported row by row once it is complete.
 std::unique_ptr<CKIPImage16Bit> RotateQuarter16(const CKIPImage16Bit* source, Turn turn,
@@ -101,20 +122,12 @@ std::unique_ptr<CKIPImage16Bit> RotateQuarter16(const CKIPImage16Bit* source, Tu
                         source->GetResolutionY()))
         return nullptr;
     EscapeAbort::ClearAbort();
-    Mapping mapping{turn, width, height};
     for (std::uint32_t band = 0; band < height; band += kTile) {
         std::uint32_t bandEnd = std::min(height, band + kTile);
-        for (std::uint32_t tile = 0; tile < width; tile += kTile) {
-            std::uint32_t tileEnd = std::min(width, tile + kTile);
-            for (std::uint32_t r = band; r < bandEnd; ++r) {
-                const std::uint16_t* sourceRow = source->GetRow(r);
-                for (std::uint32_t c = tile; c < tileEnd; ++c) {
-                    std::uint32_t row = 0, column = 0;
-                    mapping.Map(r, c, row, column);
-                    result->GetRow(row)[column] = sourceRow[c];
-                }
-            }
-        }
+        if (turn == Turn::Quarter)
+            CopyQuarterBand<true>(*source, *result, band, bandEnd);
+        else
+            CopyQuarterBand<false>(*source, *result, band, bandEnd);
         for (std::uint32_t r = band; r < bandEnd; ++r) {
             if (!RowDone(r, height, progress))
                 return nullptr;
