@@ -43,6 +43,9 @@ public:
     bool CreateFromRegion(const CKIPImage& source, std::uint32_t left, std::uint32_t top,
                           std::uint32_t width, std::uint32_t height);
 
+    // A 1, 8 or 24-bit bitmap of this module's resources.
+    bool LoadResourceBitmap(int resourceId);
+
     void SetColourTable(std::vector<std::uint32_t> table);
     const std::vector<std::uint32_t>& GetColourTable() const { return colourTable_; }
     bool IsGreyscale() const;

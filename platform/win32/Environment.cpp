@@ -9,20 +9,14 @@
 
 #include <shellapi.h>
 
+#include "platform/win32/ThisModule.h"
+
 namespace platform {
 
 namespace {
 
 constexpr DWORD kNameBufferSize = 1024;
 constexpr int kHostNameBufferSize = 128;
-
-HMODULE ThisModule() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
 
 std::string AnsiText(const wchar_t* text) {
     int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
