@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "image/BitmapExchange.h"
 #include "image/Image.h"
 #include "image/Image16.h"
 #include "image/ImageError.h"
@@ -149,4 +150,26 @@ TEST(Image, ConvertTo8BitBySignificantBits) {
     EXPECT_EQ(convert(0xFFFF, 0x1234, 0x00FF), (std::vector<int>{255, 0x12, 0}));
     EXPECT_EQ(SignificantBits(image), 16u);
     EXPECT_EQ(ConvertTo8Bit(nullptr), nullptr);
+}
+
+TEST(Image16, BitmapHandlesRoundTrip) {
+    CKIPImage16Bit image;
+    ASSERT_TRUE(image.Create(3, 2, 5, 16, 600, 600));
+    for (std::uint32_t r = 0; r < 2; ++r)
+        for (std::uint32_t c = 0; c < 3; ++c)
+            image.GetRow(r)[c] = static_cast<std::uint16_t>(r * 10 + c + 1);
+    platform::BitmapHandle bitmap = CreateDIBSection16(image);
+    ASSERT_NE(bitmap, nullptr);
+    auto back = Image16FromBitmap(bitmap);
+    platform::DeleteBitmap(bitmap);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetStride(), 4u);
+    EXPECT_EQ(back->GetResolutionX(), 1u);
+    for (std::uint32_t r = 0; r < 2; ++r)
+        for (std::uint32_t c = 0; c < 3; ++c)
+            EXPECT_EQ(back->GetRow(r)[c], r * 10 + c + 1);
+    EXPECT_EQ(Image16FromBitmap(nullptr), nullptr);
+    EXPECT_EQ(LastErrorText(), "Unable to query information from image");
+    CKIPImage16Bit empty;
+    EXPECT_EQ(CreateDIBSection16(empty), nullptr);
 }
