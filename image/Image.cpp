@@ -73,14 +73,8 @@ bool CKIPImage::Create(const std::string& name, std::uint32_t width, std::uint32
         return false;
     rowBytes_ = static_cast<std::uint32_t>(rowBytes);
     imageSize_ = static_cast<std::uint32_t>(imageSize);
-    platform::DibSectionFormat format{static_cast<std::int32_t>(width),
-                                      static_cast<std::int32_t>(height),
-                                      static_cast<std::uint16_t>(bitsPerPixel),
-                                      imageSize_,
-                                      static_cast<std::int32_t>(GetResolutionXPPM()),
-                                      static_cast<std::int32_t>(GetResolutionYPPM())};
-    dib_ = platform::CreateDibSection(format, bitsPerPixel == 24 ? std::vector<std::uint32_t>{}
-                                                                 : colourTable_);
+    dib_ = platform::CreateDibSection(Format(), bitsPerPixel == 24 ? std::vector<std::uint32_t>{}
+                                                                   : colourTable_);
     if (!dib_)
         return false;
     bits_ = dib_->Bits();

@@ -55,6 +55,14 @@ public:
     std::uint32_t GetPixel(std::uint32_t x, std::uint32_t y) const;
     void SetPixel(std::uint32_t x, std::uint32_t y, std::uint32_t value);
 
+    // Drawing onto a device context (SRCCOPY); false where nothing displays images.
+    bool Draw(void* dc, const platform::DrawRect& destination, int sourceX, int sourceY) const;
+    bool Draw(void* dc, int x, int y) const;
+    bool StretchDraw(void* dc, const platform::DrawRect& destination,
+                     const platform::DrawRect& source) const;
+    bool DrawDIB(void* dc, const platform::DrawRect& destination,
+                 const platform::DrawRect& source) const;
+
     // With a null table the image's own table is written; 24-bit images have none.
     platform::GlobalHandle CreatePackedDIB(const std::vector<std::uint32_t>* table = nullptr) const;
 
@@ -84,6 +92,7 @@ public:
 
 private:
     void FillWhite();
+    platform::DibSectionFormat Format() const;
 
     std::string name_;
     std::uint32_t width_ = 0;

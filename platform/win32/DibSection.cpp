@@ -43,6 +43,22 @@ public:
         ::SelectObject(dc.Get(), previous);
     }
 
+    bool Blit(void* target, const DrawRect& destination, const DrawRect& source) override {
+        MemoryDC dc;
+        if (dc.Get() == nullptr || target == nullptr)
+            return false;
+        HGDIOBJ previous = ::SelectObject(dc.Get(), bitmap_);
+        HDC to = static_cast<HDC>(target);
+        bool same = destination.width == source.width && destination.height == source.height;
+        BOOL done = same ? ::BitBlt(to, destination.x, destination.y, destination.width,
+                                    destination.height, dc.Get(), source.x, source.y, SRCCOPY)
+                         : ::StretchBlt(to, destination.x, destination.y, destination.width,
+                                        destination.height, dc.Get(), source.x, source.y,
+                                        source.width, source.height, SRCCOPY);
+        ::SelectObject(dc.Get(), previous);
+        return done != 0;
+    }
+
 private:
     HBITMAP bitmap_;
     std::uint8_t* bits_;
@@ -53,10 +69,8 @@ std::size_t TableRoom(std::uint16_t bitCount, std::size_t colours) {
     return std::max(room, colours);
 }
 
-} // namespace
-
-std::unique_ptr<DibSection> CreateDibSection(const DibSectionFormat& format,
-                                             const std::vector<std::uint32_t>& colourTable) {
+std::vector<std::uint8_t> BitmapInfoOf(const DibSectionFormat& format,
+                                       const std::vector<std::uint32_t>& colourTable) {
     std::size_t room = TableRoom(format.bitCount, colourTable.size());
     std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER) + room * sizeof(RGBQUAD), 0);
     auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
@@ -72,6 +86,26 @@ std::unique_ptr<DibSection> CreateDibSection(const DibSectionFormat& format,
     if (format.bitCount != 24 && !colourTable.empty())
         std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), colourTable.data(),
                     colourTable.size() * sizeof(RGBQUAD));
+    return info;
+}
+
+} // namespace
+
+bool StretchDibBits(void* dc, const DrawRect& destination, const DrawRect& source,
+                    const DibSectionFormat& format, const std::vector<std::uint32_t>& colourTable,
+                    const std::uint8_t* bits) {
+    if (dc == nullptr || bits == nullptr)
+        return false;
+    std::vector<std::uint8_t> info = BitmapInfoOf(format, colourTable);
+    return ::StretchDIBits(static_cast<HDC>(dc), destination.x, destination.y, destination.width,
+                           destination.height, source.x, source.y, source.width, source.height,
+                           bits, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
+                           SRCCOPY) != 0;
+}
+
+std::unique_ptr<DibSection> CreateDibSection(const DibSectionFormat& format,
+                                             const std::vector<std::uint32_t>& colourTable) {
+    std::vector<std::uint8_t> info = BitmapInfoOf(format, colourTable);
     MemoryDC dc;
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(dc.Get(), reinterpret_cast<BITMAPINFO*>(info.data()),
