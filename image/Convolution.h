@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "image/EscapeAbort.h"
+#include "image/FilterKernel.h"
+#include "image/Image16.h"
+
+// The weighted sum under the kernel at (x, y) of stored rows, with border
+// replication, times the kernel's scale.
+double ApplyKernel(const FilterKernel& kernel, const CKIPImage16Bit& image, std::uint32_t x,
+                   std::uint32_t y);
+
+// Every sample becomes trunc(v + 0.5) of the clamped kernel value.
+std::unique_ptr<CKIPImage16Bit> Convolve(const CKIPImage16Bit* image, const FilterKernel& kernel,
+                                         ProgressCallback progress = nullptr);
+
+void MakeSmoothingKernel(FilterKernel& kernel, std::uint32_t cols, std::uint32_t rows,
+                         std::uint32_t percent);
+std::unique_ptr<CKIPImage16Bit> SmoothImage(const CKIPImage16Bit* image, std::uint32_t cols,
+                                            std::uint32_t rows, std::uint32_t percent,
+                                            ProgressCallback progress = nullptr);
+
+// Filters refuse a kernel larger than the image in either direction.
+bool KernelFits(const FilterKernel& kernel, const CKIPImage16Bit& image);
+// The same test on a mask size from the option record, before a kernel is built.
+bool MaskFits(std::uint32_t cols, std::uint32_t rows, const CKIPImage16Bit* image);
+
+// Runs the kernel over every stored row: sums[x] receives ApplyKernel at (x, y)
+// with each pixel's terms added in the kernel's row-major order, then
+// finish(y, sums, result row) writes the row. Null on abort or a kernel that
+// does not fit.
+template <typename Finish>
+std::unique_ptr<CKIPImage16Bit> ConvolveRows(const CKIPImage16Bit* image,
+                                             const FilterKernel& kernel, ProgressCallback progress,
+                                             Finish finish);
+
+#include "image/ConvolutionRows.h"

@@ -1,0 +1,166 @@
+#include "image/NoiseReduction.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+inline void Order(std::uint16_t& a, std::uint16_t& b) {
+    std::uint16_t low = std::min(a, b);
+    b = std::max(a, b);
+    a = low;
+}
+
+// The cross of five sorted by a nine-exchange network; its middle is the third
+// smallest, which the three-slot tracker of the smallest values also yields.
+void FastMedianRow(const std::uint16_t* above, const std::uint16_t* row, const std::uint16_t* below,
+                   std::uint16_t* out, std::uint32_t width) {
+    for (std::uint32_t x = 1; x + 1 < width; ++x) {
+        std::uint16_t p0 = above[x], p1 = row[x - 1], p2 = row[x], p3 = row[x + 1], p4 = below[x];
+        Order(p0, p1);
+        Order(p3, p4);
+        Order(p2, p4);
+        Order(p2, p3);
+        Order(p0, p3);
+        Order(p0, p2);
+        Order(p1, p4);
+        Order(p1, p3);
+        Order(p1, p2);
+        out[x] = p2;
+    }
+}
+
+bool RowDone(std::uint32_t y, std::uint32_t height, ProgressCallback progress) {
+    if (EscapeAbort::PollAbort())
+        return false;
+    if (progress != nullptr)
+        progress(static_cast<double>(y) / height);
+    return true;
+}
+
+// Rows y - half ... y + half, clamped, each padded left and right by half samples.
+class WindowRows {
+public:
+    WindowRows(const CKIPImage16Bit& image, std::uint32_t k)
+        : image_(image), k_(k), half_(k / 2), pitch_(image.GetWidth() + 2 * (k / 2)),
+          rows_(static_cast<std::size_t>(k) * pitch_) {}
+
+    void Load(std::uint32_t y) {
+        for (std::uint32_t dy = 0; dy < k_; ++dy) {
+            std::int64_t yy =
+                std::clamp<std::int64_t>(std::int64_t{y} - half_ + dy, 0, image_.GetHeight() - 1);
+            const std::uint16_t* source = image_.GetRow(static_cast<std::uint32_t>(yy));
+            std::uint16_t* out = &rows_[dy * pitch_];
+            std::uint32_t width = image_.GetWidth();
+            std::fill_n(out, half_, source[0]);
+            std::copy_n(source, width, out + half_);
+            std::fill_n(out + half_ + width, half_, source[width - 1]);
+        }
+    }
+    // Window sample (dx, dy) of output column x.
+    const std::uint16_t* Row(std::uint32_t dy) const { return &rows_[dy * pitch_]; }
+
+private:
+    const CKIPImage16Bit& image_;
+    std::uint32_t k_;
+    std::uint32_t half_;
+    std::size_t pitch_;
+    std::vector<std::uint16_t> rows_;
+};
+
+// Median of nine with the classic 19-exchange network, across a whole row.
+void Median3Row(const WindowRows& window, std::uint16_t* out, std::uint32_t width) {
+    const std::uint16_t* r0 = window.Row(0);
+    const std::uint16_t* r1 = window.Row(1);
+    const std::uint16_t* r2 = window.Row(2);
+    for (std::uint32_t x = 0; x < width; ++x) {
+        std::uint16_t p0 = r0[x], p1 = r0[x + 1], p2 = r0[x + 2];
+        std::uint16_t p3 = r1[x], p4 = r1[x + 1], p5 = r1[x + 2];
+        std::uint16_t p6 = r2[x], p7 = r2[x + 1], p8 = r2[x + 2];
+        Order(p1, p2);
+        Order(p4, p5);
+        Order(p7, p8);
+        Order(p0, p1);
+        Order(p3, p4);
+        Order(p6, p7);
+        Order(p1, p2);
+        Order(p4, p5);
+        Order(p7, p8);
+        Order(p0, p3);
+        Order(p5, p8);
+        Order(p4, p7);
+        Order(p3, p6);
+        Order(p1, p4);
+        Order(p2, p5);
+        Order(p4, p7);
+        Order(p4, p2);
+        Order(p6, p4);
+        Order(p4, p2);
+        out[x] = p4;
+    }
+}
+
+void MedianKRow(const WindowRows& window, std::uint32_t k, std::vector<std::uint32_t>& list,
+                std::uint16_t* out, std::uint32_t width) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+        list.clear();
+        for (std::uint32_t dy = 0; dy < k; ++dy) {
+            const std::uint16_t* row = window.Row(dy) + x;
+            list.insert(list.end(), row, row + k);
+        }
+        auto middle = list.begin() + static_cast<std::ptrdiff_t>(list.size() / 2);
+        std::nth_element(list.begin(), middle, list.end());
+        out[x] = static_cast<std::uint16_t>(*middle);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<CKIPImage16Bit> FastMedian(const CKIPImage16Bit* image, ProgressCallback progress) {
+    if (image == nullptr || !image->IsValid())
+        return nullptr;
+    auto result = image->Clone();
+    if (!result)
+        return nullptr;
+    const std::uint32_t width = image->GetWidth();
+    const std::uint32_t height = image->GetHeight();
+    EscapeAbort::ClearAbort();
+    for (std::uint32_t y = 1; y + 1 < height; ++y) {
+        FastMedianRow(image->GetRow(y - 1), image->GetRow(y), image->GetRow(y + 1),
+                      result->GetRow(y), width);
+        if (!RowDone(y, height, progress))
+            return nullptr;
+    }
+    return result;
+}
+
+std::unique_ptr<CKIPImage16Bit> MedianFilter(const CKIPImage16Bit* image, std::uint32_t k,
+                                             ProgressCallback progress) {
+    if (image == nullptr || !image->IsValid())
+        return nullptr;
+    if (k > image->GetWidth() || k > image->GetHeight())
+        return nullptr; // the window must fit the picture
+    auto result = image->Clone();
+    if (!result)
+        return nullptr;
+    if (k == 0) { // an empty window yields 0
+        std::fill_n(result->GetPixels(), result->SampleCount(), 0);
+        return result;
+    }
+    const std::uint32_t width = image->GetWidth();
+    const std::uint32_t height = image->GetHeight();
+    WindowRows window(*image, k);
+    std::vector<std::uint32_t> list;
+    list.reserve(static_cast<std::size_t>(k) * k);
+    EscapeAbort::ClearAbort();
+    for (std::uint32_t y = 0; y < height; ++y) {
+        window.Load(y);
+        if (k == 3)
+            Median3Row(window, result->GetRow(y), width);
+        else
+            MedianKRow(window, k, list, result->GetRow(y), width);
+        if (!RowDone(y, height, progress))
+            return nullptr;
+    }
+    return result;
+}
