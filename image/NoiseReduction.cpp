@@ -3,20 +3,34 @@
 #include <algorithm>
 #include <vector>
 
+#include "image/Multiversion.h"
+
 namespace {
 
-inline void Order(std::uint16_t& a, std::uint16_t& b) {
-    std::uint16_t low = std::min(a, b);
+// Samples are ordered as signed 16-bit values with the top bit flipped, which
+// keeps their order and lets SSE2's signed minimum and maximum sort them.
+inline std::int16_t Biased(std::uint16_t v) {
+    return static_cast<std::int16_t>(v ^ 0x8000);
+}
+inline std::uint16_t Unbiased(std::int16_t v) {
+    return static_cast<std::uint16_t>(static_cast<std::uint16_t>(v) ^ 0x8000);
+}
+
+inline void Order(std::int16_t& a, std::int16_t& b) {
+    std::int16_t low = std::min(a, b);
     b = std::max(a, b);
     a = low;
 }
 
 // The cross of five sorted by a nine-exchange network; its middle is the third
 // smallest, which the three-slot tracker of the smallest values also yields.
-void FastMedianRow(const std::uint16_t* above, const std::uint16_t* row, const std::uint16_t* below,
-                   std::uint16_t* out, std::uint32_t width) {
-    for (std::uint32_t x = 1; x + 1 < width; ++x) {
-        std::uint16_t p0 = above[x], p1 = row[x - 1], p2 = row[x], p3 = row[x + 1], p4 = below[x];
+TOVI_PIXEL_LOOP void FastMedianRow(const std::uint16_t* __restrict__ above,
+                                   const std::uint16_t* __restrict__ row,
+                                   const std::uint16_t* __restrict__ below,
+                                   std::uint16_t* __restrict__ out, std::size_t width) {
+    for (std::size_t x = 1; x + 1 < width; ++x) {
+        std::int16_t p0 = Biased(above[x]), p1 = Biased(row[x - 1]), p2 = Biased(row[x]);
+        std::int16_t p3 = Biased(row[x + 1]), p4 = Biased(below[x]);
         Order(p0, p1);
         Order(p3, p4);
         Order(p2, p4);
@@ -26,7 +40,7 @@ void FastMedianRow(const std::uint16_t* above, const std::uint16_t* row, const s
         Order(p1, p4);
         Order(p1, p3);
         Order(p1, p2);
-        out[x] = p2;
+        out[x] = Unbiased(p2);
     }
 }
 
@@ -50,33 +64,35 @@ public:
             std::int64_t yy =
                 std::clamp<std::int64_t>(std::int64_t{y} - half_ + dy, 0, image_.GetHeight() - 1);
             const std::uint16_t* source = image_.GetRow(static_cast<std::uint32_t>(yy));
-            std::uint16_t* out = &rows_[dy * pitch_];
+            std::int16_t* out = &rows_[dy * pitch_];
             std::uint32_t width = image_.GetWidth();
-            std::fill_n(out, half_, source[0]);
-            std::copy_n(source, width, out + half_);
-            std::fill_n(out + half_ + width, half_, source[width - 1]);
+            std::fill_n(out, half_, Biased(source[0]));
+            for (std::uint32_t x = 0; x < width; ++x)
+                out[half_ + x] = Biased(source[x]);
+            std::fill_n(out + half_ + width, half_, Biased(source[width - 1]));
         }
     }
     // Window sample (dx, dy) of output column x.
-    const std::uint16_t* Row(std::uint32_t dy) const { return &rows_[dy * pitch_]; }
+    const std::int16_t* Row(std::uint32_t dy) const { return &rows_[dy * pitch_]; }
 
 private:
     const CKIPImage16Bit& image_;
     std::uint32_t k_;
     std::uint32_t half_;
     std::size_t pitch_;
-    std::vector<std::uint16_t> rows_;
+    std::vector<std::int16_t> rows_; // biased samples
 };
 
 // Median of nine with the classic 19-exchange network, across a whole row.
-void Median3Row(const WindowRows& window, std::uint16_t* out, std::uint32_t width) {
-    const std::uint16_t* r0 = window.Row(0);
-    const std::uint16_t* r1 = window.Row(1);
-    const std::uint16_t* r2 = window.Row(2);
-    for (std::uint32_t x = 0; x < width; ++x) {
-        std::uint16_t p0 = r0[x], p1 = r0[x + 1], p2 = r0[x + 2];
-        std::uint16_t p3 = r1[x], p4 = r1[x + 1], p5 = r1[x + 2];
-        std::uint16_t p6 = r2[x], p7 = r2[x + 1], p8 = r2[x + 2];
+TOVI_PIXEL_LOOP void Median3Row(const WindowRows& window, std::uint16_t* __restrict__ out,
+                                std::size_t width) {
+    const std::int16_t* __restrict__ r0 = window.Row(0);
+    const std::int16_t* __restrict__ r1 = window.Row(1);
+    const std::int16_t* __restrict__ r2 = window.Row(2);
+    for (std::size_t x = 0; x < width; ++x) {
+        std::int16_t p0 = r0[x], p1 = r0[x + 1], p2 = r0[x + 2];
+        std::int16_t p3 = r1[x], p4 = r1[x + 1], p5 = r1[x + 2];
+        std::int16_t p6 = r2[x], p7 = r2[x + 1], p8 = r2[x + 2];
         Order(p1, p2);
         Order(p4, p5);
         Order(p7, p8);
@@ -96,7 +112,7 @@ void Median3Row(const WindowRows& window, std::uint16_t* out, std::uint32_t widt
         Order(p4, p2);
         Order(p6, p4);
         Order(p4, p2);
-        out[x] = p4;
+        out[x] = Unbiased(p4);
     }
 }
 
@@ -105,8 +121,9 @@ void MedianKRow(const WindowRows& window, std::uint32_t k, std::vector<std::uint
     for (std::uint32_t x = 0; x < width; ++x) {
         list.clear();
         for (std::uint32_t dy = 0; dy < k; ++dy) {
-            const std::uint16_t* row = window.Row(dy) + x;
-            list.insert(list.end(), row, row + k);
+            const std::int16_t* row = window.Row(dy) + x;
+            for (std::uint32_t dx = 0; dx < k; ++dx)
+                list.push_back(Unbiased(row[dx]));
         }
         auto middle = list.begin() + static_cast<std::ptrdiff_t>(list.size() / 2);
         std::nth_element(list.begin(), middle, list.end());

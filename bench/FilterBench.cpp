@@ -1,0 +1,205 @@
+// The filters and the default processing chains on sensor-sized frames, beside
+// their single-threaded OpenCV equivalents on the same frames.
+
+#include <benchmark/benchmark.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#include <random>
+
+#include "image/Convolution.h"
+#include "image/Enhancement.h"
+#include "image/NoiseReduction.h"
+
+namespace {
+
+struct Frame {
+    std::uint32_t width;
+    std::uint32_t height;
+};
+constexpr Frame kToviRay{798, 1070};
+constexpr Frame kLargest2000{1156, 1600};
+
+const CKIPImage16Bit& Image(const Frame& frame) {
+    static CKIPImage16Bit images[2];
+    CKIPImage16Bit& image = images[frame.width == kToviRay.width ? 0 : 1];
+    if (!image.IsValid()) {
+        image.Create(frame.width, frame.height, frame.width, 16, 600, 600);
+        std::mt19937 random(frame.width);
+        std::normal_distribution<double> noise(0, 900);
+        for (std::uint32_t y = 0; y < frame.height; ++y)
+            for (std::uint32_t x = 0; x < frame.width; ++x) {
+                double v = 20000 + 25 * x + 10 * y + noise(random);
+                image.GetRow(y)[x] = static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0));
+            }
+    }
+    return image;
+}
+
+cv::Mat MatOf(const Frame& frame) {
+    const CKIPImage16Bit& image = Image(frame);
+    return cv::Mat(static_cast<int>(image.GetHeight()), static_cast<int>(image.GetWidth()),
+                   CV_16UC1, image.GetPixels(), 2 * std::size_t{image.GetStride()});
+}
+
+template <typename Filter> void Ours(benchmark::State& state, const Frame& frame, Filter filter) {
+    const CKIPImage16Bit& image = Image(frame);
+    for (auto _ : state) {
+        auto result = filter(&image);
+        benchmark::DoNotOptimize(result.get());
+    }
+}
+
+template <typename Filter> void OpenCv(benchmark::State& state, const Frame& frame, Filter filter) {
+    cv::setNumThreads(1);
+    cv::Mat source = MatOf(frame);
+    for (auto _ : state) {
+        cv::Mat result;
+        filter(source, result);
+        benchmark::DoNotOptimize(result.data);
+    }
+}
+
+cv::Mat KernelMat(const FilterKernel& kernel) {
+    cv::Mat mat(static_cast<int>(kernel.Rows()), static_cast<int>(kernel.Cols()), CV_64F);
+    for (std::uint32_t r = 0; r < kernel.Rows(); ++r)
+        for (std::uint32_t c = 0; c < kernel.Cols(); ++c)
+            mat.at<double>(static_cast<int>(r), static_cast<int>(c)) =
+                kernel.Coefficient(r, c) * kernel.scale;
+    return mat;
+}
+
+void Filter2D(const cv::Mat& source, cv::Mat& result, const cv::Mat& kernel) {
+    cv::filter2D(source, result, CV_16U, kernel, cv::Point(-1, -1), 0, cv::BORDER_REPLICATE);
+}
+
+// Pointwise steps in OpenCV: one 16-bit table look-up per sample.
+void TableLookUp(const cv::Mat& source, cv::Mat& result, const std::vector<std::uint16_t>& table) {
+    result.create(source.size(), CV_16U);
+    for (int y = 0; y < source.rows; ++y) {
+        const auto* in = source.ptr<std::uint16_t>(y);
+        auto* out = result.ptr<std::uint16_t>(y);
+        for (int x = 0; x < source.cols; ++x)
+            out[x] = table[in[x]];
+    }
+}
+
+std::unique_ptr<CKIPImage16Bit> ToviRayChain(const CKIPImage16Bit* frame) {
+    auto image = InvertImage(frame);
+    image = AutoLevel(image.get(), 0.0075, 0.0025);
+    image = AdjustBrightnessContrast(image.get(), -5, 5);
+    image = GammaCorrect(image.get(), 0.75);
+    image = MedianFilter(image.get(), 5);
+    image = SharpenImage(image.get(), 21, 21, 5);
+    return NormalizeImage(image.get());
+}
+
+void OpenCvToviRayChain(const cv::Mat& source, cv::Mat& result) {
+    static const std::vector<std::uint16_t> table = [] {
+        std::vector<std::uint16_t> t(65536);
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = static_cast<std::uint16_t>(65535 - i);
+        return t;
+    }();
+    FilterKernel sharpen;
+    MakeSharpenKernel(sharpen, 21, 21, 5);
+    cv::Mat step;
+    TableLookUp(source, step, table); // invert
+    TableLookUp(step, result, table); // levels
+    TableLookUp(result, step, table); // brightness and contrast
+    TableLookUp(step, result, table); // gamma
+    cv::Mat eight;                    // medianBlur takes 16 bits only up to 5 x 5
+    cv::medianBlur(result, step, 5);
+    Filter2D(step, result, KernelMat(sharpen));
+    cv::normalize(result, step, 0, 65535, cv::NORM_MINMAX);
+    result = step;
+}
+
+} // namespace
+
+void Median3(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return MedianFilter(i, 3); });
+}
+void Median5(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return MedianFilter(i, 5); });
+}
+void FastMedian3(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return FastMedian(i); });
+}
+void CvMedian3(benchmark::State& s, Frame f) {
+    OpenCv(s, f, [](const cv::Mat& in, cv::Mat& out) { cv::medianBlur(in, out, 3); });
+}
+void CvMedian5(benchmark::State& s, Frame f) {
+    OpenCv(s, f, [](const cv::Mat& in, cv::Mat& out) { cv::medianBlur(in, out, 5); });
+}
+void Smooth3(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return SmoothImage(i, 3, 3, 50); });
+}
+void CvSmooth3(benchmark::State& s, Frame f) {
+    FilterKernel kernel;
+    MakeSmoothingKernel(kernel, 3, 3, 50);
+    cv::Mat k = KernelMat(kernel);
+    OpenCv(s, f, [&](const cv::Mat& in, cv::Mat& out) { Filter2D(in, out, k); });
+}
+void Sharpen21(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return SharpenImage(i, 21, 21, 5); });
+}
+void CvSharpen21(benchmark::State& s, Frame f) {
+    FilterKernel kernel;
+    MakeSharpenKernel(kernel, 21, 21, 5);
+    cv::Mat k = KernelMat(kernel);
+    OpenCv(s, f, [&](const cv::Mat& in, cv::Mat& out) { Filter2D(in, out, k); });
+}
+void Laplace3(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return LaplaceEnhance(i, 3, 3, 3); });
+}
+void Invert(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return InvertImage(i); });
+}
+void Gamma(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return GammaCorrect(i, 0.7); });
+}
+void Levels(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return AutoLevel(i, 0.0075, 0.0025); });
+}
+void BrightnessContrast(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return AdjustBrightnessContrast(i, -5, 5); });
+}
+void Normalize(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return NormalizeImage(i); });
+}
+void CvLookUp(benchmark::State& s, Frame f) {
+    std::vector<std::uint16_t> table(65536);
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = static_cast<std::uint16_t>(i / 2);
+    OpenCv(s, f, [&](const cv::Mat& in, cv::Mat& out) { TableLookUp(in, out, table); });
+}
+void ChainToviRay(benchmark::State& s, Frame f) {
+    Ours(s, f, ToviRayChain);
+}
+void CvChainToviRay(benchmark::State& s, Frame f) {
+    OpenCv(s, f, OpenCvToviRayChain);
+}
+
+#define BOTH_FRAMES(name)                                                                          \
+    BENCHMARK_CAPTURE(name, ToviRay, kToviRay)->Unit(benchmark::kMillisecond);                     \
+    BENCHMARK_CAPTURE(name, Largest2000, kLargest2000)->Unit(benchmark::kMillisecond)
+
+BOTH_FRAMES(Median3);
+BOTH_FRAMES(FastMedian3);
+BOTH_FRAMES(CvMedian3);
+BOTH_FRAMES(Median5);
+BOTH_FRAMES(CvMedian5);
+BOTH_FRAMES(Smooth3);
+BOTH_FRAMES(CvSmooth3);
+BOTH_FRAMES(Sharpen21);
+BOTH_FRAMES(CvSharpen21);
+BOTH_FRAMES(Laplace3);
+BOTH_FRAMES(Invert);
+BOTH_FRAMES(Gamma);
+BOTH_FRAMES(Levels);
+BOTH_FRAMES(BrightnessContrast);
+BOTH_FRAMES(Normalize);
+BOTH_FRAMES(CvLookUp);
+BOTH_FRAMES(ChainToviRay);
+BOTH_FRAMES(CvChainToviRay);
