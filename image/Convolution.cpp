@@ -1,6 +1,59 @@
 #include "image/Convolution.h"
 
 #include <cmath>
+#include <cstring>
+
+#include "image/Multiversion.h"
+
+namespace convolution_detail {
+
+namespace {
+// Four doubles; without AVX the compiler splits it into SSE2 pairs.
+typedef double Lanes __attribute__((vector_size(32)));
+constexpr std::size_t kLanes = 4;
+constexpr std::size_t kBlock = 4 * kLanes;
+
+// Adds coefficient x four doubles at at to lanes.
+inline void AddScaled(Lanes& lanes, double coefficient, const double* at) {
+    Lanes loaded;
+    std::memcpy(&loaded, at, sizeof loaded);
+    lanes += coefficient * loaded;
+}
+} // namespace
+
+TOVI_PIXEL_LOOP void KernelSums(const FilterKernel& kernel, const double* const* rows,
+                                double* __restrict__ sums, std::uint32_t width) {
+    const std::uint32_t kernelRows = kernel.Rows();
+    const std::uint32_t kernelCols = kernel.Cols();
+    std::size_t x = 0;
+    for (; x + kBlock <= width; x += kBlock) {
+        Lanes a = {}, b = {}, c = {}, d = {};
+        for (std::uint32_t r = 0; r < kernelRows; ++r) {
+            const double* row = rows[r] + x;
+            for (std::uint32_t tap = 0; tap < kernelCols; ++tap) {
+                const double coefficient = kernel.Coefficient(r, tap);
+                const double* at = row + tap;
+                AddScaled(a, coefficient, at);
+                AddScaled(b, coefficient, at + kLanes);
+                AddScaled(c, coefficient, at + 2 * kLanes);
+                AddScaled(d, coefficient, at + 3 * kLanes);
+            }
+        }
+        std::memcpy(sums + x, &a, sizeof a);
+        std::memcpy(sums + x + kLanes, &b, sizeof b);
+        std::memcpy(sums + x + 2 * kLanes, &c, sizeof c);
+        std::memcpy(sums + x + 3 * kLanes, &d, sizeof d);
+    }
+    for (; x < width; ++x) {
+        double sum = 0.0;
+        for (std::uint32_t r = 0; r < kernelRows; ++r)
+            for (std::uint32_t c = 0; c < kernelCols; ++c)
+                sum += kernel.Coefficient(r, c) * rows[r][x + c];
+        sums[x] = sum;
+    }
+}
+
+} // namespace convolution_detail
 
 bool KernelFits(const FilterKernel& kernel, const CKIPImage16Bit& image) {
     return kernel.Cols() <= image.GetWidth() && kernel.Rows() <= image.GetHeight();

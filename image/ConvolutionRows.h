@@ -20,17 +20,44 @@ inline void PaddedRow(const CKIPImage16Bit& image, std::uint32_t yy, std::uint32
         out[pad + width + i] = row[width - 1];
 }
 
-// Adds coefficient x padded[x + c] for every tap of kernel row r, tap by tap,
-// so each pixel's sum keeps the formula's order while the loop runs across pixels.
-inline void AccumulateRow(const FilterKernel& kernel, std::uint32_t r, const double* padded,
-                          double* sums, std::uint32_t width) {
-    for (std::uint32_t c = 0; c < kernel.Cols(); ++c) {
-        const double coefficient = kernel.Coefficient(r, c);
-        const double* taps = padded + c;
-        for (std::uint32_t x = 0; x < width; ++x)
-            sums[x] += coefficient * taps[x];
+// sums[x] = the kernel's weighted sum over the padded rows, kernel row by
+// kernel row and tap by tap for each pixel (the formula's order), computed for
+// blocks of pixels held in registers.
+void KernelSums(const FilterKernel& kernel, const double* const* rows, double* sums,
+                std::uint32_t width);
+
+// The padded source rows a kernel needs, each converted once while the window moves down.
+class PaddedRowCache {
+public:
+    PaddedRowCache(const CKIPImage16Bit& image, const FilterKernel& kernel)
+        : image_(image), pad_(kernel.CentreCol()), pitch_(image.GetWidth() + 2 * pad_),
+          slots_(kernel.Rows()), rows_(static_cast<std::size_t>(slots_) * pitch_),
+          loaded_(slots_, -1), pointers_(slots_) {}
+
+    // Pointers to the rows y - centreRow + r, clamped, for every kernel row r.
+    const double* const* For(std::uint32_t y, std::uint32_t centreRow) {
+        const std::int64_t height = image_.GetHeight();
+        for (std::uint32_t r = 0; r < slots_; ++r) {
+            std::int64_t yy = std::clamp<std::int64_t>(std::int64_t{y} - centreRow + r, 0, height - 1);
+            std::size_t slot = static_cast<std::size_t>(yy % slots_);
+            if (loaded_[slot] != yy) {
+                PaddedRow(image_, static_cast<std::uint32_t>(yy), pad_, &rows_[slot * pitch_]);
+                loaded_[slot] = yy;
+            }
+            pointers_[r] = &rows_[slot * pitch_];
+        }
+        return pointers_.data();
     }
-}
+
+private:
+    const CKIPImage16Bit& image_;
+    std::uint32_t pad_;
+    std::size_t pitch_;
+    std::uint32_t slots_;
+    std::vector<double> rows_;
+    std::vector<std::int64_t> loaded_;
+    std::vector<const double*> pointers_;
+};
 
 } // namespace convolution_detail
 
@@ -45,19 +72,12 @@ std::unique_ptr<CKIPImage16Bit> ConvolveRows(const CKIPImage16Bit* image,
         return nullptr;
     const std::uint32_t width = image->GetWidth();
     const std::uint32_t height = image->GetHeight();
-    const std::uint32_t pad = kernel.CentreCol();
-    std::vector<double> padded(static_cast<std::size_t>(width) + 2 * pad);
+    convolution_detail::PaddedRowCache cache(*image, kernel);
     std::vector<double> sums(width);
     EscapeAbort::ClearAbort();
     for (std::uint32_t y = 0; y < height; ++y) {
-        std::fill(sums.begin(), sums.end(), 0.0);
-        for (std::uint32_t r = 0; r < kernel.Rows(); ++r) {
-            std::int64_t yy = std::int64_t{y} - kernel.CentreRow() + r;
-            yy = std::clamp<std::int64_t>(yy, 0, height - 1);
-            convolution_detail::PaddedRow(*image, static_cast<std::uint32_t>(yy), pad,
-                                          padded.data());
-            convolution_detail::AccumulateRow(kernel, r, padded.data(), sums.data(), width);
-        }
+        convolution_detail::KernelSums(kernel, cache.For(y, kernel.CentreRow()), sums.data(),
+                                       width);
         for (double& sum : sums)
             sum *= kernel.scale;
         finish(y, sums.data(), result->GetRow(y));
