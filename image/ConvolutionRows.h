@@ -38,7 +38,8 @@ public:
     const double* const* For(std::uint32_t y, std::uint32_t centreRow) {
         const std::int64_t height = image_.GetHeight();
         for (std::uint32_t r = 0; r < slots_; ++r) {
-            std::int64_t yy = std::clamp<std::int64_t>(std::int64_t{y} - centreRow + r, 0, height - 1);
+            std::int64_t yy =
+                std::clamp<std::int64_t>(std::int64_t{y} - centreRow + r, 0, height - 1);
             std::size_t slot = static_cast<std::size_t>(yy % slots_);
             if (loaded_[slot] != yy) {
                 PaddedRow(image_, static_cast<std::uint32_t>(yy), pad_, &rows_[slot * pitch_]);

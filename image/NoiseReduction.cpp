@@ -1,6 +1,10 @@
 #include "image/NoiseReduction.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "image/Multiversion.h"
@@ -116,6 +120,97 @@ TOVI_PIXEL_LOOP void Median3Row(const WindowRows& window, std::uint16_t* __restr
     }
 }
 
+// A comparator network that leaves the element of rank n / 2 of k x k values at
+// that index: Batcher's odd-even merge sort of the next power of two, inputs past
+// n padded with the largest value, and pruned to the comparators the rank depends on.
+class MedianNetwork {
+public:
+    explicit MedianNetwork(std::uint32_t k) : count_(k * k), rank_(k * k / 2) {
+        while (size_ < count_)
+            size_ *= 2;
+        std::vector<std::pair<std::uint8_t, std::uint8_t>> all;
+        SortRange(0, size_ - 1, all);
+        std::vector<bool> needed(size_, false);
+        needed[rank_] = true;
+        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+            if (needed[it->first] || needed[it->second]) {
+                needed[it->first] = needed[it->second] = true;
+                comparators_.push_back(*it);
+            }
+        }
+        std::reverse(comparators_.begin(), comparators_.end());
+    }
+
+    std::uint32_t Size() const { return size_; }
+    std::uint32_t Count() const { return count_; }
+    std::uint32_t Rank() const { return rank_; }
+    const std::vector<std::pair<std::uint8_t, std::uint8_t>>& Comparators() const {
+        return comparators_;
+    }
+
+private:
+    using List = std::vector<std::pair<std::uint8_t, std::uint8_t>>;
+    static void Merge(std::uint32_t lo, std::uint32_t hi, std::uint32_t r, List& out) {
+        std::uint32_t step = r * 2;
+        if (step < hi - lo) {
+            Merge(lo, hi, step, out);
+            Merge(lo + r, hi, step, out);
+            for (std::uint32_t i = lo + r; i + r < hi; i += step)
+                out.emplace_back(static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i + r));
+        } else {
+            out.emplace_back(static_cast<std::uint8_t>(lo), static_cast<std::uint8_t>(lo + r));
+        }
+    }
+    static void SortRange(std::uint32_t lo, std::uint32_t hi, List& out) {
+        if (hi - lo < 1)
+            return;
+        std::uint32_t mid = lo + (hi - lo) / 2;
+        SortRange(lo, mid, out);
+        SortRange(mid + 1, hi, out);
+        Merge(lo, hi, 1, out);
+    }
+
+    std::uint32_t count_;
+    std::uint32_t rank_;
+    std::uint32_t size_ = 1;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> comparators_;
+};
+
+constexpr std::size_t kNetworkLanes = 32;
+
+// The median of kNetworkLanes neighbouring windows starting at column x at once.
+TOVI_PIXEL_LOOP void MedianNetworkBlock(const MedianNetwork& network, const WindowRows& window,
+                                        std::uint32_t k, std::size_t x, std::int16_t* values,
+                                        std::uint16_t* out) {
+    for (std::uint32_t dy = 0; dy < k; ++dy)
+        for (std::uint32_t dx = 0; dx < k; ++dx)
+            std::memcpy(values + (dy * k + dx) * kNetworkLanes, window.Row(dy) + x + dx,
+                        kNetworkLanes * sizeof(std::int16_t));
+    for (std::uint32_t i = network.Count(); i < network.Size(); ++i)
+        std::fill_n(values + i * kNetworkLanes, kNetworkLanes, INT16_MAX);
+    for (const auto& [low, high] : network.Comparators()) {
+        std::int16_t* __restrict__ a = values + low * kNetworkLanes;
+        std::int16_t* __restrict__ b = values + high * kNetworkLanes;
+        for (std::size_t lane = 0; lane < kNetworkLanes; ++lane) {
+            std::int16_t smaller = std::min(a[lane], b[lane]);
+            b[lane] = std::max(a[lane], b[lane]);
+            a[lane] = smaller;
+        }
+    }
+    const std::int16_t* median = values + network.Rank() * kNetworkLanes;
+    for (std::size_t lane = 0; lane < kNetworkLanes; ++lane)
+        out[x + lane] = Unbiased(median[lane]);
+}
+
+void MedianNetworkRow(const MedianNetwork& network, const WindowRows& window, std::uint32_t k,
+                      std::vector<std::int16_t>& values, std::uint16_t* out, std::uint32_t width) {
+    std::size_t x = 0;
+    for (; x + kNetworkLanes <= width; x += kNetworkLanes)
+        MedianNetworkBlock(network, window, k, x, values.data(), out);
+    if (x < width) // the last block overlaps the one before and writes the same values
+        MedianNetworkBlock(network, window, k, width - kNetworkLanes, values.data(), out);
+}
+
 void MedianKRow(const WindowRows& window, std::uint32_t k, std::vector<std::uint32_t>& list,
                 std::uint16_t* out, std::uint32_t width) {
     for (std::uint32_t x = 0; x < width; ++x) {
@@ -169,11 +264,20 @@ std::unique_ptr<CKIPImage16Bit> MedianFilter(const CKIPImage16Bit* image, std::u
     WindowRows window(*image, k);
     std::vector<std::uint32_t> list;
     list.reserve(static_cast<std::size_t>(k) * k);
+    bool useNetwork = k > 3 && k <= 7 && width >= kNetworkLanes;
+    std::unique_ptr<MedianNetwork> network;
+    std::vector<std::int16_t> values;
+    if (useNetwork) {
+        network = std::make_unique<MedianNetwork>(k);
+        values.resize(std::size_t{network->Size()} * kNetworkLanes);
+    }
     EscapeAbort::ClearAbort();
     for (std::uint32_t y = 0; y < height; ++y) {
         window.Load(y);
         if (k == 3)
             Median3Row(window, result->GetRow(y), width);
+        else if (useNetwork)
+            MedianNetworkRow(*network, window, k, values, result->GetRow(y), width);
         else
             MedianKRow(window, k, list, result->GetRow(y), width);
         if (!RowDone(y, height, progress))
