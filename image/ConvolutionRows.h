@@ -3,7 +3,10 @@
 // The row engine behind Convolve, SharpenImage and LaplaceEnhance.
 
 #include <algorithm>
+#include <memory>
 #include <vector>
+
+#include "image/RowBands.h"
 
 namespace convolution_detail {
 
@@ -73,19 +76,18 @@ std::unique_ptr<CKIPImage16Bit> ConvolveRows(const CKIPImage16Bit* image,
         return nullptr;
     const std::uint32_t width = image->GetWidth();
     const std::uint32_t height = image->GetHeight();
-    convolution_detail::PaddedRowCache cache(*image, kernel);
-    std::vector<double> sums(width);
     EscapeAbort::ClearAbort();
-    for (std::uint32_t y = 0; y < height; ++y) {
-        convolution_detail::KernelSums(kernel, cache.For(y, kernel.CentreRow()), sums.data(),
-                                       width);
-        for (double& sum : sums)
-            sum *= kernel.scale;
-        finish(y, sums.data(), result->GetRow(y));
-        if (EscapeAbort::PollAbort())
-            return nullptr;
-        if (progress != nullptr)
-            progress(static_cast<double>(y) / height);
-    }
+    auto makeWorker = [&] {
+        return [&, cache = std::make_shared<convolution_detail::PaddedRowCache>(*image, kernel),
+                sums = std::make_shared<std::vector<double>>(width)](std::uint32_t y) {
+            convolution_detail::KernelSums(kernel, cache->For(y, kernel.CentreRow()), sums->data(),
+                                           width);
+            for (double& sum : *sums)
+                sum *= kernel.scale;
+            finish(y, sums->data(), result->GetRow(y));
+        };
+    };
+    if (!ForEachRowInBands(height, 32, progress, makeWorker))
+        return nullptr;
     return result;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/Multiversion.h"
+#include "image/RowBands.h"
 
 namespace {
 
@@ -46,14 +47,6 @@ TOVI_PIXEL_LOOP void FastMedianRow(const std::uint16_t* __restrict__ above,
         Order(p1, p2);
         out[x] = Unbiased(p2);
     }
-}
-
-bool RowDone(std::uint32_t y, std::uint32_t height, ProgressCallback progress) {
-    if (EscapeAbort::PollAbort())
-        return false;
-    if (progress != nullptr)
-        progress(static_cast<double>(y) / height);
-    return true;
 }
 
 // Rows y - half ... y + half, clamped, each padded left and right by half samples.
@@ -237,12 +230,17 @@ std::unique_ptr<CKIPImage16Bit> FastMedian(const CKIPImage16Bit* image, Progress
     const std::uint32_t width = image->GetWidth();
     const std::uint32_t height = image->GetHeight();
     EscapeAbort::ClearAbort();
-    for (std::uint32_t y = 1; y + 1 < height; ++y) {
-        FastMedianRow(image->GetRow(y - 1), image->GetRow(y), image->GetRow(y + 1),
-                      result->GetRow(y), width);
-        if (!RowDone(y, height, progress))
-            return nullptr;
-    }
+    // The first and last rows are not filtered; the bands cover the rows between.
+    std::uint32_t inner = height > 2 ? height - 2 : 0;
+    auto makeWorker = [&] {
+        return [&](std::uint32_t row) {
+            std::uint32_t y = row + 1;
+            FastMedianRow(image->GetRow(y - 1), image->GetRow(y), image->GetRow(y + 1),
+                          result->GetRow(y), width);
+        };
+    };
+    if (!ForEachRowInBands(inner, 32, progress, makeWorker))
+        return nullptr;
     return result;
 }
 
@@ -261,27 +259,27 @@ std::unique_ptr<CKIPImage16Bit> MedianFilter(const CKIPImage16Bit* image, std::u
     }
     const std::uint32_t width = image->GetWidth();
     const std::uint32_t height = image->GetHeight();
-    WindowRows window(*image, k);
-    std::vector<std::uint32_t> list;
-    list.reserve(static_cast<std::size_t>(k) * k);
-    bool useNetwork = k > 3 && k <= 7 && width >= kNetworkLanes;
-    std::unique_ptr<MedianNetwork> network;
-    std::vector<std::int16_t> values;
-    if (useNetwork) {
-        network = std::make_unique<MedianNetwork>(k);
-        values.resize(std::size_t{network->Size()} * kNetworkLanes);
-    }
+    std::shared_ptr<const MedianNetwork> network;
+    if (k > 3 && k <= 7 && width >= kNetworkLanes)
+        network = std::make_shared<MedianNetwork>(k);
     EscapeAbort::ClearAbort();
-    for (std::uint32_t y = 0; y < height; ++y) {
-        window.Load(y);
-        if (k == 3)
-            Median3Row(window, result->GetRow(y), width);
-        else if (useNetwork)
-            MedianNetworkRow(*network, window, k, values, result->GetRow(y), width);
-        else
-            MedianKRow(window, k, list, result->GetRow(y), width);
-        if (!RowDone(y, height, progress))
-            return nullptr;
-    }
+    auto makeWorker = [&] {
+        auto window = std::make_shared<WindowRows>(*image, k);
+        auto values = std::make_shared<std::vector<std::int16_t>>(
+            network ? std::size_t{network->Size()} * kNetworkLanes : 0);
+        auto list = std::make_shared<std::vector<std::uint32_t>>();
+        list->reserve(static_cast<std::size_t>(k) * k);
+        return [&, window, values, list](std::uint32_t y) {
+            window->Load(y);
+            if (k == 3)
+                Median3Row(*window, result->GetRow(y), width);
+            else if (network)
+                MedianNetworkRow(*network, *window, k, *values, result->GetRow(y), width);
+            else
+                MedianKRow(*window, k, *list, result->GetRow(y), width);
+        };
+    };
+    if (!ForEachRowInBands(height, 32, progress, makeWorker))
+        return nullptr;
     return result;
 }

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <thread>
+#include <vector>
+
+#include "image/EscapeAbort.h"
+
+// Runs a row operation over bands of rows on every core. The calling thread
+// takes the first band and, after each of its rows, polls for Escape and
+// reports progress (rows done / height); the other bands run on worker threads.
+// makeWorker() gives each thread a callable worker(y) with its own work space.
+// False on abort or when a worker failed.
+template <typename MakeWorker>
+bool ForEachRowInBands(std::uint32_t height, std::uint32_t minimumBand, ProgressCallback progress,
+                       MakeWorker makeWorker) {
+    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    unsigned bands = std::max(1u, std::min<unsigned>(cores, height / std::max(1u, minimumBand)));
+    std::uint32_t bandRows = (height + bands - 1) / bands;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> failed{false};
+    std::atomic<std::uint32_t> done{0};
+    auto runBand = [&](unsigned band) {
+        try {
+            auto worker = makeWorker();
+            std::uint32_t end = std::min(height, (band + 1) * bandRows);
+            for (std::uint32_t y = band * bandRows; y < end && !stop; ++y) {
+                worker(y);
+                ++done;
+            }
+        } catch (...) {
+            failed = true;
+            stop = true;
+        }
+    };
+    std::vector<std::thread> workers;
+    try {
+        for (unsigned band = 1; band < bands; ++band)
+            workers.emplace_back(runBand, band);
+    } catch (...) {
+        stop = true;
+        failed = true;
+    }
+    bool aborted = false;
+    try {
+        auto worker = makeWorker();
+        for (std::uint32_t y = 0; y < std::min(height, bandRows) && !stop; ++y) {
+            worker(y);
+            ++done;
+            if (EscapeAbort::PollAbort()) {
+                aborted = true;
+                stop = true;
+                break;
+            }
+            if (progress != nullptr)
+                progress(static_cast<double>(done) / height);
+        }
+    } catch (...) {
+        failed = true;
+        stop = true;
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    return !aborted && !failed;
+}
