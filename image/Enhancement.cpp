@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/Convolution.h"
+#include "image/RowBands.h"
 
 namespace {
 
@@ -22,21 +23,49 @@ bool EachRow(const CKIPImage16Bit& image, ProgressCallback progress, std::uint32
     return true;
 }
 
+// A result of the source's geometry whose picture samples the caller writes;
+// the spare samples of each row are copied, so the result is a full copy in
+// everything the caller does not write.
+std::unique_ptr<CKIPImage16Bit> NewResult(const CKIPImage16Bit& image) {
+    auto result = std::make_unique<CKIPImage16Bit>();
+    if (!result->CreateCopy(&image, false))
+        return nullptr;
+    if (image.GetSpareSamples() != 0) {
+        for (std::uint32_t y = 0; y < image.GetHeight(); ++y)
+            std::copy(image.GetRow(y) + image.GetWidth(), image.GetRow(y) + image.GetStride(),
+                      result->GetRow(y) + image.GetWidth());
+    }
+    return result;
+}
+
+// Writes perSample(v) for every picture sample over bands of rows.
+template <typename PerSample>
+bool MapRows(const CKIPImage16Bit& image, CKIPImage16Bit& result, ProgressCallback progress,
+             PerSample perSample) {
+    const std::uint32_t width = image.GetWidth();
+    return ForEachRowInBands(image.GetHeight(), 64, progress, [&] {
+        return [&](std::uint32_t y) {
+            const std::uint16_t* __restrict__ in = image.GetRow(y);
+            std::uint16_t* __restrict__ out = result.GetRow(y);
+            for (std::uint32_t x = 0; x < width; ++x)
+                out[x] = perSample(in[x]);
+        };
+    });
+}
+
 // A result made by looking every sample up in a table of maxValue + 1 entries.
 std::unique_ptr<CKIPImage16Bit> MapSamples(const CKIPImage16Bit* image,
                                            const std::vector<std::uint16_t>& table,
                                            ProgressCallback progress) {
-    auto result = image->Clone();
+    auto result = NewResult(*image);
     if (!result)
         return nullptr;
     EscapeAbort::ClearAbort();
-    std::uint32_t width = image->GetWidth();
-    bool done = EachRow(*image, progress, 0, image->GetHeight(), [&](std::uint32_t y) {
-        const std::uint16_t* in = image->GetRow(y);
-        std::uint16_t* out = result->GetRow(y);
-        for (std::uint32_t x = 0; x < width; ++x)
-            out[x] = in[x] < table.size() ? table[in[x]] : table.back();
-    });
+    const std::uint16_t* lookUp = table.data();
+    const std::uint16_t last = table.back();
+    const std::size_t size = table.size();
+    bool done = MapRows(*image, *result, progress,
+                        [=](std::uint16_t v) { return v < size ? lookUp[v] : last; });
     return done ? std::move(result) : nullptr;
 }
 
@@ -45,8 +74,13 @@ std::unique_ptr<CKIPImage16Bit> MapSamples(const CKIPImage16Bit* image,
 template <typename Formula>
 std::vector<std::uint16_t> TableOf(std::uint32_t maxValue, Formula formula) {
     std::vector<std::uint16_t> table(std::size_t{maxValue} + 1);
-    for (std::uint32_t v = 0; v <= maxValue; ++v)
-        table[v] = formula(v);
+    constexpr std::uint32_t kChunk = 1024;
+    std::uint32_t chunks = (maxValue + kChunk) / kChunk;
+    ParallelFor(chunks, 8, [&](std::uint32_t chunk) {
+        std::uint32_t end = std::min<std::uint32_t>(maxValue, (chunk + 1) * kChunk - 1);
+        for (std::uint32_t v = chunk * kChunk; v <= end; ++v)
+            table[v] = formula(v);
+    });
     return table;
 }
 
@@ -60,18 +94,13 @@ std::unique_ptr<CKIPImage16Bit> InvertImage(const CKIPImage16Bit* image,
                                             ProgressCallback progress) {
     if (!Valid(image))
         return nullptr;
-    auto result = image->Clone();
+    auto result = NewResult(*image);
     if (!result)
         return nullptr;
     const auto mask = static_cast<std::uint16_t>(image->GetMaxValue());
     EscapeAbort::ClearAbort();
-    std::uint32_t width = image->GetWidth();
-    bool done = EachRow(*image, progress, 0, image->GetHeight(), [&](std::uint32_t y) {
-        const std::uint16_t* in = image->GetRow(y);
-        std::uint16_t* out = result->GetRow(y);
-        for (std::uint32_t x = 0; x < width; ++x)
-            out[x] = static_cast<std::uint16_t>(~in[x] & mask);
-    });
+    bool done = MapRows(*image, *result, progress,
+                        [=](std::uint16_t v) { return static_cast<std::uint16_t>(~v & mask); });
     return done ? std::move(result) : nullptr;
 }
 

@@ -66,3 +66,33 @@ bool ForEachRowInBands(std::uint32_t height, std::uint32_t minimumBand, Progress
         worker.join();
     return !aborted && !failed;
 }
+
+// Runs work(i) for i in 0 ... count - 1 split over the cores, without polling
+// for Escape (for tables built before a pass). Exceptions of workers are
+// rethrown on the calling thread.
+template <typename Work>
+void ParallelFor(std::uint32_t count, std::uint32_t minimumShare, Work work) {
+    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    unsigned shares = std::max(1u, std::min<unsigned>(cores, count / std::max(1u, minimumShare)));
+    std::uint32_t shareSize = (count + shares - 1) / shares;
+    std::vector<std::exception_ptr> errors(shares);
+    auto runShare = [&](unsigned share) {
+        try {
+            std::uint32_t end = std::min(count, (share + 1) * shareSize);
+            for (std::uint32_t i = share * shareSize; i < end; ++i)
+                work(i);
+        } catch (...) {
+            errors[share] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned share = 1; share < shares; ++share)
+        workers.emplace_back(runShare, share);
+    runShare(0);
+    for (std::thread& worker : workers)
+        worker.join();
+    for (const std::exception_ptr& error : errors) {
+        if (error)
+            std::rethrow_exception(error);
+    }
+}
