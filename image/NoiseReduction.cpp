@@ -54,30 +54,40 @@ class WindowRows {
 public:
     WindowRows(const CKIPImage16Bit& image, std::uint32_t k)
         : image_(image), k_(k), half_(k / 2), pitch_(image.GetWidth() + 2 * (k / 2)),
-          rows_(static_cast<std::size_t>(k) * pitch_) {}
+          rows_(static_cast<std::size_t>(k) * pitch_), loaded_(k, -1), slots_(k) {}
 
+    // Each source row is biased and padded once while the window moves down.
     void Load(std::uint32_t y) {
         for (std::uint32_t dy = 0; dy < k_; ++dy) {
             std::int64_t yy =
                 std::clamp<std::int64_t>(std::int64_t{y} - half_ + dy, 0, image_.GetHeight() - 1);
-            const std::uint16_t* source = image_.GetRow(static_cast<std::uint32_t>(yy));
-            std::int16_t* out = &rows_[dy * pitch_];
-            std::uint32_t width = image_.GetWidth();
-            std::fill_n(out, half_, Biased(source[0]));
-            for (std::uint32_t x = 0; x < width; ++x)
-                out[half_ + x] = Biased(source[x]);
-            std::fill_n(out + half_ + width, half_, Biased(source[width - 1]));
+            std::size_t slot = static_cast<std::size_t>(yy % k_);
+            if (loaded_[slot] != yy) {
+                BiasRow(image_.GetRow(static_cast<std::uint32_t>(yy)), &rows_[slot * pitch_]);
+                loaded_[slot] = yy;
+            }
+            slots_[dy] = &rows_[slot * pitch_];
         }
     }
-    // Window sample (dx, dy) of output column x.
-    const std::int16_t* Row(std::uint32_t dy) const { return &rows_[dy * pitch_]; }
+    // Window row dy: sample dx of output column x is Row(dy)[x + dx].
+    const std::int16_t* Row(std::uint32_t dy) const { return slots_[dy]; }
 
 private:
+    void BiasRow(const std::uint16_t* source, std::int16_t* out) const {
+        std::uint32_t width = image_.GetWidth();
+        std::fill_n(out, half_, Biased(source[0]));
+        for (std::uint32_t x = 0; x < width; ++x)
+            out[half_ + x] = Biased(source[x]);
+        std::fill_n(out + half_ + width, half_, Biased(source[width - 1]));
+    }
+
     const CKIPImage16Bit& image_;
     std::uint32_t k_;
     std::uint32_t half_;
     std::size_t pitch_;
     std::vector<std::int16_t> rows_; // biased samples
+    std::vector<std::int64_t> loaded_;
+    std::vector<const std::int16_t*> slots_;
 };
 
 // Median of nine with the classic 19-exchange network, across a whole row.
