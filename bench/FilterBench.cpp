@@ -5,6 +5,7 @@
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <cmath>
 #include <random>
 
 #include "image/Convolution.h"
@@ -168,6 +169,36 @@ void BrightnessContrast(benchmark::State& s, Frame f) {
 void Normalize(benchmark::State& s, Frame f) {
     Ours(s, f, [](auto* i) { return NormalizeImage(i); });
 }
+// OpenCV equivalents of the pointwise steps with their own tables: the gamma
+// table of pow values, the levels histogram, and the normalisation's min-max.
+void CvGamma(benchmark::State& s, Frame f) {
+    OpenCv(s, f, [](const cv::Mat& in, cv::Mat& out) {
+        std::vector<std::uint16_t> table(65536);
+        for (std::size_t i = 0; i < table.size(); ++i)
+            table[i] = static_cast<std::uint16_t>(
+                std::trunc(std::min(65535.0, 65535.0 * std::pow(i / 65535.0, 1 / 0.7))));
+        TableLookUp(in, out, table);
+    });
+}
+void CvLevels(benchmark::State& s, Frame f) {
+    OpenCv(s, f, [](const cv::Mat& in, cv::Mat& out) {
+        cv::Mat histogram;
+        int size = 65536;
+        float range[] = {0, 65536};
+        const float* ranges[] = {range};
+        int channel = 0;
+        cv::calcHist(&in, 1, &channel, cv::Mat(), histogram, 1, &size, ranges);
+        std::vector<std::uint16_t> table(65536);
+        for (std::size_t i = 0; i < table.size(); ++i)
+            table[i] = static_cast<std::uint16_t>(i / 2);
+        TableLookUp(in, out, table);
+    });
+}
+void CvNormalize(benchmark::State& s, Frame f) {
+    OpenCv(s, f, [](const cv::Mat& in, cv::Mat& out) {
+        cv::normalize(in, out, 0, 65535, cv::NORM_MINMAX);
+    });
+}
 void CvLookUp(benchmark::State& s, Frame f) {
     std::vector<std::uint16_t> table(65536);
     for (std::size_t i = 0; i < table.size(); ++i)
@@ -201,5 +232,8 @@ BOTH_FRAMES(Levels);
 BOTH_FRAMES(BrightnessContrast);
 BOTH_FRAMES(Normalize);
 BOTH_FRAMES(CvLookUp);
+BOTH_FRAMES(CvGamma);
+BOTH_FRAMES(CvLevels);
+BOTH_FRAMES(CvNormalize);
 BOTH_FRAMES(ChainToviRay);
 BOTH_FRAMES(CvChainToviRay);
