@@ -3,9 +3,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
-#include <cmath>
 #include <random>
 
 #include "image/Convolution.h"
