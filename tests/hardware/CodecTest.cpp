@@ -66,7 +66,8 @@ TEST(CodecTOVIRAY, PackedRecords) {
     stream.Put(0x22222222, 32);
     stream.Put(0x33333333, 32);
     stream.Put(4, 3);
-    stream.Put(0, 14 + 1 + 13 + 1); // the last record ends inside the last byte
+    stream.Put(0, 14); // the last record ends inside the last byte
+    stream.Put(0, 15);
     CodecTOVIRAY codec;
     ASSERT_EQ(codec.ParsePackedDefects(stream.bytes.data(), stream.bytes.size(), 0, 0), 0);
     EXPECT_EQ(codec.Flaws().FlawPixels()[0].x, 100);
@@ -83,7 +84,8 @@ TEST(CodecTOVIRAY, PackedRecords) {
               kResultUnexpected);
     BitWriter cut;
     cut.Put(6, 3);
-    cut.Put(0, 5 + 32);
+    cut.Put(0, 5);
+    cut.Put(0, 32);
     EXPECT_EQ(codec.ParsePackedDefects(cut.bytes.data(), cut.bytes.size(), 0, 0),
               kResultUnexpected);
     EXPECT_EQ(codec.ParseDefectText("1 1 0", 1, 1), kResultNotImplemented);
