@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/Convolution.h"
+#include "image/ResultImage.h"
 #include "image/RowBands.h"
 
 namespace {
@@ -21,21 +22,6 @@ bool EachRow(const CKIPImage16Bit& image, ProgressCallback progress, std::uint32
             progress(static_cast<double>(first + y) / divisor);
     }
     return true;
-}
-
-// A result of the source's geometry whose picture samples the caller writes;
-// the spare samples of each row are copied, so the result is a full copy in
-// everything the caller does not write.
-std::unique_ptr<CKIPImage16Bit> NewResult(const CKIPImage16Bit& image) {
-    auto result = std::make_unique<CKIPImage16Bit>();
-    if (!result->CreateCopy(&image, false))
-        return nullptr;
-    if (image.GetSpareSamples() != 0) {
-        for (std::uint32_t y = 0; y < image.GetHeight(); ++y)
-            std::copy(image.GetRow(y) + image.GetWidth(), image.GetRow(y) + image.GetStride(),
-                      result->GetRow(y) + image.GetWidth());
-    }
-    return result;
 }
 
 // Writes perSample(v) for every picture sample over bands of rows.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/Multiversion.h"
+#include "image/ResultImage.h"
 #include "image/RowBands.h"
 
 namespace {
@@ -259,8 +260,8 @@ std::unique_ptr<CKIPImage16Bit> MedianFilter(const CKIPImage16Bit* image, std::u
     if (image == nullptr || !image->IsValid())
         return nullptr;
     if (k > image->GetWidth() || k > image->GetHeight())
-        return nullptr; // the window must fit the picture
-    auto result = image->Clone();
+        return nullptr;              // the window must fit the picture
+    auto result = NewResult(*image); // every picture sample is written
     if (!result)
         return nullptr;
     if (k == 0) { // an empty window yields 0
