@@ -87,11 +87,8 @@ std::unique_ptr<CKIPImage16Bit> Convolve(const CKIPImage16Bit* image, const Filt
     const double maxValue = image->GetMaxValue();
     return ConvolveRows(image, kernel, progress,
                         [&](std::uint32_t, const double* sums, std::uint16_t* out) {
-                            for (std::uint32_t x = 0; x < image->GetWidth(); ++x) {
-                                double v = sums[x];
-                                v = v < 0 ? 0 : (v > maxValue ? maxValue : v);
-                                out[x] = static_cast<std::uint16_t>(std::trunc(v + 0.5));
-                            }
+                            for (std::uint32_t x = 0; x < image->GetWidth(); ++x)
+                                out[x] = ClampRounded(sums[x], maxValue);
                         });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -21,6 +22,12 @@ void MakeSmoothingKernel(FilterKernel& kernel, std::uint32_t cols, std::uint32_t
 std::unique_ptr<CKIPImage16Bit> SmoothImage(const CKIPImage16Bit* image, std::uint32_t cols,
                                             std::uint32_t rows, std::uint32_t percent,
                                             ProgressCallback progress = nullptr);
+
+// v limited to 0 ... maxValue, then trunc(v + 0.5).
+inline std::uint16_t ClampRounded(double v, double maxValue) {
+    v = v < 0 ? 0 : (v > maxValue ? maxValue : v);
+    return static_cast<std::uint16_t>(std::trunc(v + 0.5));
+}
 
 // Filters refuse a kernel larger than the image in either direction.
 bool KernelFits(const FilterKernel& kernel, const CKIPImage16Bit& image);

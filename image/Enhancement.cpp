@@ -70,6 +70,24 @@ std::vector<std::uint16_t> TableOf(std::uint32_t maxValue, Formula formula) {
     return table;
 }
 
+// The second pass of a two-pass operation: every sample through the table of
+// maxValue + 1 entries, progress (height + y) / (2 x height). Null on abort.
+std::unique_ptr<CKIPImage16Bit> LookUpSecondPass(const CKIPImage16Bit& image,
+                                                 std::unique_ptr<CKIPImage16Bit> result,
+                                                 const std::vector<std::uint16_t>& table,
+                                                 ProgressCallback progress) {
+    const std::uint32_t height = image.GetHeight();
+    const std::uint32_t width = image.GetWidth();
+    const std::size_t last = table.size() - 1;
+    bool mapped = EachRow(image, progress, height, 2 * height, [&](std::uint32_t y) {
+        const std::uint16_t* in = image.GetRow(y);
+        std::uint16_t* out = result->GetRow(y);
+        for (std::uint32_t x = 0; x < width; ++x)
+            out[x] = table[std::min<std::size_t>(in[x], last)];
+    });
+    return mapped ? std::move(result) : nullptr;
+}
+
 bool Valid(const CKIPImage16Bit* image) {
     return image != nullptr && image->IsValid();
 }
@@ -161,13 +179,7 @@ std::unique_ptr<CKIPImage16Bit> AutoLevel(const CKIPImage16Bit* image, double lo
             return static_cast<std::uint16_t>(maxValue);
         return static_cast<std::uint16_t>(std::trunc((v - lo) / span * maxValue));
     });
-    bool mapped = EachRow(*image, progress, height, 2 * height, [&](std::uint32_t y) {
-        const std::uint16_t* in = image->GetRow(y);
-        std::uint16_t* out = result->GetRow(y);
-        for (std::uint32_t x = 0; x < width; ++x)
-            out[x] = table[std::min<std::uint32_t>(in[x], maxValue)];
-    });
-    return mapped ? std::move(result) : nullptr;
+    return LookUpSecondPass(*image, std::move(result), table, progress);
 }
 
 bool HasAnteriorTeeth(std::uint32_t permanentTeeth, std::uint32_t primaryTeeth) {
@@ -238,11 +250,8 @@ std::unique_ptr<CKIPImage16Bit> LaplaceEnhance(const CKIPImage16Bit* image, std:
     return ConvolveRows(image, kernel, progress,
                         [&](std::uint32_t y, const double* sums, std::uint16_t* out) {
                             const std::uint16_t* in = image->GetRow(y);
-                            for (std::uint32_t x = 0; x < image->GetWidth(); ++x) {
-                                double u = in[x] + sums[x];
-                                u = u < 0 ? 0 : (u > maxValue ? maxValue : u);
-                                out[x] = static_cast<std::uint16_t>(std::trunc(u + 0.5));
-                            }
+                            for (std::uint32_t x = 0; x < image->GetWidth(); ++x)
+                                out[x] = ClampRounded(in[x] + sums[x], maxValue);
                         });
 }
 
@@ -274,13 +283,7 @@ std::unique_ptr<CKIPImage16Bit> NormalizeImage(const CKIPImage16Bit* image,
         for (std::uint32_t v = smallest; v <= largest; ++v)
             table[v] = static_cast<std::uint16_t>(std::trunc((v - smallest) / span * maxValue));
     }
-    bool mapped = EachRow(*image, progress, height, 2 * height, [&](std::uint32_t y) {
-        const std::uint16_t* in = image->GetRow(y);
-        std::uint16_t* out = result->GetRow(y);
-        for (std::uint32_t x = 0; x < width; ++x)
-            out[x] = table[in[x]];
-    });
-    return mapped ? std::move(result) : nullptr;
+    return LookUpSecondPass(*image, std::move(result), table, progress);
 }
 
 void ApplyCalibration(CKIPImage16Bit* image, double factor) {

@@ -69,26 +69,24 @@ void CKSPLogging::WriteLine(int indent, const std::string& text, bool endLine) {
     FlushIfWanted();
 }
 
-void CKSPLogging::Log(const char* format, ...) {
+void CKSPLogging::WriteFormatted(int indent, bool endLine, const char* format, va_list arguments) {
     std::lock_guard lock(lock_);
-    if (output_ == nullptr)
-        return;
+    if (output_ != nullptr) // formatting costs nothing on a closed channel
+        WriteLine(indent, FormatTextV(format, arguments), endLine);
+}
+
+void CKSPLogging::Log(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    std::string text = FormatTextV(format, arguments);
+    WriteFormatted(0, true, format, arguments);
     va_end(arguments);
-    WriteLine(0, text, true);
 }
 
 void CKSPLogging::LogIndentedFormat(int indent, const char* format, ...) {
-    std::lock_guard lock(lock_);
-    if (output_ == nullptr)
-        return;
     va_list arguments;
     va_start(arguments, format);
-    std::string text = FormatTextV(format, arguments);
+    WriteFormatted(indent, true, format, arguments);
     va_end(arguments);
-    WriteLine(indent, text, true);
 }
 
 void CKSPLogging::LogText(const std::string& text) {
@@ -100,25 +98,17 @@ void CKSPLogging::LogIndentedText(int indent, const std::string& text) {
 }
 
 void CKSPLogging::WriteFormat(const char* format, ...) {
-    std::lock_guard lock(lock_);
-    if (output_ == nullptr)
-        return;
     va_list arguments;
     va_start(arguments, format);
-    std::string text = FormatTextV(format, arguments);
+    WriteFormatted(0, false, format, arguments);
     va_end(arguments);
-    WriteLine(0, text, false);
 }
 
 void CKSPLogging::WriteIndentedFormat(int indent, const char* format, ...) {
-    std::lock_guard lock(lock_);
-    if (output_ == nullptr)
-        return;
     va_list arguments;
     va_start(arguments, format);
-    std::string text = FormatTextV(format, arguments);
+    WriteFormatted(indent, false, format, arguments);
     va_end(arguments);
-    WriteLine(indent, text, false);
 }
 
 void CKSPLogging::OpenWithManager(CKSPLogManager* manager) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <mutex>
 #include <string>
 
@@ -60,6 +61,7 @@ public:
 private:
     // Prefix, indent and text with "\r\n" and "\n" folded to "; ".
     void WriteLine(int indent, const std::string& text, bool endLine);
+    void WriteFormatted(int indent, bool endLine, const char* format, va_list arguments);
     void WriteRaw(const std::string& text);
     void FlushIfWanted();
     void WriteHeader();
