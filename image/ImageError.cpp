@@ -32,5 +32,5 @@ std::uint32_t LastImageErrorCode() {
 }
 
 void SetImageErrorText(const std::string& text) {
-    SetLastErrorText(TranslateText(text));
+    SetTranslatedMessage(text);
 }

@@ -15,6 +15,7 @@
 #include "plugin/Logs.h"
 #include "plugin/PluginState.h"
 #include "support/ByteFields.h"
+#include "support/TextCase.h"
 
 namespace {
 
@@ -65,13 +66,6 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 std::string DescribeSensor() {
     const SensorOptions& options = State().options;
     if (Trimmed(options.Text(SensorOptions::DeviceName)).empty())
@@ -89,8 +83,8 @@ void SelectAttachedSensor(const DeviceIdList& devices) {
         return;
     }
     for (const _ToviDeviceId& device : devices) {
-        if (EqualNoCase(device.deviceId, options.Text(SensorOptions::DeviceId)) &&
-            EqualNoCase(device.sensorId, options.Text(SensorOptions::SensorId)))
+        if (EqualsIgnoringCase(device.deviceId, options.Text(SensorOptions::DeviceId)) &&
+            EqualsIgnoringCase(device.sensorId, options.Text(SensorOptions::SensorId)))
             return;
     }
     options.SetText(SensorOptions::DeviceName, devices.front().deviceName);

@@ -3,9 +3,6 @@
 #include "plugin/PluginState.h"
 #include "support/LogManager.h"
 
-CLogManager MainLog;
-CLogManager CaptureLog;
-
 namespace {
 constexpr std::uint32_t kKeptLogFiles = 5;
 }

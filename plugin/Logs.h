@@ -2,11 +2,7 @@
 
 #include <string>
 
-#include "support/Logging.h"
-
-// The plug-in's two channels: entry points to MainLog, the capture path to CaptureLog.
-extern CLogManager MainLog;
-extern CLogManager CaptureLog;
+#include "support/LogChannels.h"
 
 enum class LogChannel { Main, Capture };
 

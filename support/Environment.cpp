@@ -6,19 +6,13 @@
 
 #include "platform/Environment.h"
 #include "support/FileHelpers.h"
+#include "support/TextCase.h"
 
 namespace {
 
 std::string DirectoryPart(const std::string& path) {
     std::size_t slash = path.rfind('\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
 }
 
 // A name the system could not give is asked for again on the next use.
@@ -85,7 +79,7 @@ std::string GetLibraryDirectory() {
 }
 
 std::string ClientNameFromValue(const std::string& value) {
-    return EqualsNoCase(value, "Console") ? std::string() : value;
+    return EqualsIgnoringCase(value, "Console") ? std::string() : value;
 }
 
 std::string GetClientName() {

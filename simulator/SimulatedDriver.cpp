@@ -1,0 +1,220 @@
+#include "simulator/SimulatedDriver.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "hardware/UsbIo.h"
+#include "support/ByteFields.h"
+#include "support/TextCase.h"
+#include "support/TextFormat.h"
+
+namespace simulator {
+
+namespace {
+
+// A driver file's version resource: only the fixed file information.
+class FixedVersion : public platform::VersionResource {
+public:
+    FixedVersion(std::uint16_t major, std::uint16_t minor) : fixed_(52, 0) {
+        StoreLittleEndian<std::uint32_t>(&fixed_[0], 0xFEEF04BD);
+        StoreLittleEndian<std::uint32_t>(&fixed_[4], 0x00010000);
+        std::uint32_t version = (std::uint32_t{major} << 16) | minor;
+        StoreLittleEndian<std::uint32_t>(&fixed_[8], version);
+        StoreLittleEndian<std::uint32_t>(&fixed_[16], version);
+    }
+    std::optional<std::string> QueryText(const std::string&) const override { return std::nullopt; }
+    std::vector<std::uint8_t> QueryBytes(const std::string& subBlock) const override {
+        return subBlock == "\\" ? fixed_ : std::vector<std::uint8_t>();
+    }
+
+private:
+    std::vector<std::uint8_t> fixed_;
+};
+
+bool IsInEndpoint(std::uint8_t endpoint) {
+    return endpoint == 0x81 || endpoint == 0x86;
+}
+
+} // namespace
+
+std::string SimulatedDriver::Attach(Sensor2000Config config, DriverFamily family) {
+    auto index = static_cast<unsigned>(devices_.size() + 1);
+    Attached device;
+    device.path = FormatText("\\\\?\\usb#vid_7a1c&pid_2000#sim%04u#"
+                             "{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
+                             index);
+    device.family = family;
+    device.driverKey = FormatText("{36fc9e60-c465-11cf-8056-444553540000}\\%04u", index);
+    device.sensor = std::make_unique<Sensor2000>(std::move(config));
+    if (family == DriverFamily::EzUsb)
+        SetDriverVersion(device.driverKey, "ezusb.sys", 1, 2);
+    else
+        SetDriverVersion(device.driverKey, "cyusb.sys", 3, 4);
+    devices_.push_back(std::move(device));
+    return devices_.back().path;
+}
+
+SimulatedDriver::Attached* SimulatedDriver::Find(const std::string& path) {
+    for (Attached& device : devices_)
+        if (EqualsIgnoringCase(device.path, path))
+            return &device;
+    return nullptr;
+}
+
+Sensor2000& SimulatedDriver::SensorAt(const std::string& path) {
+    Attached* device = Find(path);
+    if (device == nullptr)
+        throw std::invalid_argument("no simulated sensor at " + path);
+    return *device->sensor;
+}
+
+void SimulatedDriver::Unplug(const std::string& path) {
+    if (Attached* device = Find(path))
+        device->plugged = false;
+}
+
+void SimulatedDriver::InjectFault(std::uint32_t requestNumber, Fault fault) {
+    faults_[requestNumber] = fault;
+}
+
+void SimulatedDriver::SetDriverVersion(const std::string& driverKey, std::string fileName,
+                                       std::uint16_t major, std::uint16_t minor) {
+    driverFiles_[ToLowerText(driverKey)] = {std::move(fileName), major, minor};
+}
+
+platform::DriverHandle SimulatedDriver::Open(const std::string& path) {
+    Attached* device = Find(path);
+    if (device == nullptr || !device->plugged)
+        return 0;
+    platform::DriverHandle handle = nextHandle_++;
+    handles_[handle] = device->path;
+    return handle;
+}
+
+void SimulatedDriver::Close(platform::DriverHandle handle) {
+    handles_.erase(handle);
+}
+
+bool SimulatedDriver::Control(platform::DriverHandle handle, std::uint32_t code, const void* input,
+                              std::uint32_t inputLength, void* output, std::uint32_t outputLength) {
+    DriverRequest record;
+    record.number = ++requestCount_;
+    record.code = code;
+    const auto* in = static_cast<const std::uint8_t*>(input);
+    if (in != nullptr)
+        record.input.assign(in, in + inputLength);
+    record.outputLength = outputLength;
+    std::optional<Fault> fault;
+    if (auto at = faults_.find(record.number); at != faults_.end())
+        fault = at->second;
+    auto open = handles_.find(handle);
+    Attached* device = open == handles_.end() ? nullptr : Find(open->second);
+    if (device != nullptr && fault == Fault::Unplug)
+        device->plugged = false;
+    if (device != nullptr && device->plugged)
+        record.succeeded = Serve(*device, code, in, inputLength, static_cast<std::uint8_t*>(output),
+                                 outputLength, record, fault);
+    requests_.push_back(std::move(record));
+    return requests_.back().succeeded;
+}
+
+bool SimulatedDriver::Serve(Attached& device, std::uint32_t code, const std::uint8_t* input,
+                            std::uint32_t inputLength, std::uint8_t* output,
+                            std::uint32_t outputLength, DriverRequest& record,
+                            std::optional<Fault> fault) {
+    bool reset = device.family == DriverFamily::EzUsb ? code == kEzUsbResetRequest
+                                                      : code == kCyUsbResetRequest;
+    if (reset) {
+        if (inputLength != 0 || outputLength != 0 || fault == Fault::Fail)
+            return false;
+        device.sensor->ResetConnection();
+        return true;
+    }
+    std::optional<Transfer> transfer =
+        DecodeTransfer(device.family, code, input, inputLength, output, outputLength);
+    if (!transfer)
+        return false;
+    record.pipe = transfer->pipe;
+    if (!transfer->in)
+        record.data.assign(transfer->data, transfer->data + transfer->length);
+    return Exchange(*device.sensor, *transfer, fault);
+}
+
+// EZ-USB: the pipe as 4 input bytes, the data as the output buffer. CyUSB: one
+// record of the 38-byte header and the data, sent in and out.
+std::optional<SimulatedDriver::Transfer>
+SimulatedDriver::DecodeTransfer(DriverFamily family, std::uint32_t code, const std::uint8_t* input,
+                                std::uint32_t inputLength, std::uint8_t* output,
+                                std::uint32_t outputLength) {
+    if (family == DriverFamily::EzUsb) {
+        if (code != kEzUsbTransferRequest || inputLength != 4 || input == nullptr ||
+            output == nullptr || outputLength == 0)
+            return std::nullopt;
+        std::uint32_t pipe = LoadLittleEndian<std::uint32_t>(input);
+        if (pipe > kImagePipe)
+            return std::nullopt;
+        bool in = pipe == kReplyPipe || pipe == kImagePipe;
+        return Transfer{static_cast<std::int32_t>(pipe), in, output, outputLength};
+    }
+    if (code != kCyUsbTransferRequest || input == nullptr || output == nullptr ||
+        inputLength < kCyUsbHeaderLength || outputLength != inputLength || input != output)
+        return std::nullopt;
+    std::uint8_t endpoint = input[13];
+    bool known = endpoint == 0x01 || endpoint == 0x02 || IsInEndpoint(endpoint);
+    if (!known || LoadLittleEndian<std::uint32_t>(&input[30]) != kCyUsbHeaderLength ||
+        LoadLittleEndian<std::uint32_t>(&input[34]) != inputLength - kCyUsbHeaderLength)
+        return std::nullopt;
+    for (std::uint32_t i = 0; i < 13; ++i)
+        if (input[i] != 0)
+            return std::nullopt;
+    return Transfer{endpoint, IsInEndpoint(endpoint), output + kCyUsbHeaderLength,
+                    inputLength - kCyUsbHeaderLength};
+}
+
+bool SimulatedDriver::Exchange(Sensor2000& sensor, const Transfer& transfer,
+                               std::optional<Fault> fault) {
+    bool reply = transfer.pipe == kReplyPipe || transfer.pipe == 0x81;
+    bool bulkIn = transfer.pipe == kImagePipe || transfer.pipe == 0x86;
+    // A failed write never reaches the sensor; a failed read loses what the sensor sent.
+    if (!transfer.in) {
+        bool commands = transfer.pipe == kCommandPipe || transfer.pipe == 0x01;
+        if (commands && fault != Fault::Fail)
+            sensor.Command(transfer.data, transfer.length);
+        return fault != Fault::Fail;
+    }
+    std::vector<std::uint8_t> received(transfer.length);
+    bool delivered = false;
+    if (reply)
+        delivered = transfer.length == 64 && sensor.Reply(received.data());
+    else if (bulkIn)
+        delivered = transfer.length == 0 || sensor.Bulk(received.data(), transfer.length);
+    if (!delivered || fault == Fault::Fail)
+        return false;
+    if (fault == Fault::Foreign)
+        for (std::size_t i = 0; i < received.size(); ++i)
+            received[i] = static_cast<std::uint8_t>(0x82 + 31 * i);
+    std::size_t count =
+        fault == Fault::Short ? std::min<std::size_t>(1, received.size()) : received.size();
+    if (count != 0)
+        std::memcpy(transfer.data, received.data(), count);
+    return true;
+}
+
+std::optional<std::string> SimulatedDriver::DriverFileName(const std::string& driverKey) {
+    auto at = driverFiles_.find(ToLowerText(driverKey));
+    if (at == driverFiles_.end() || at->second.name.empty())
+        return std::nullopt;
+    return at->second.name;
+}
+
+std::unique_ptr<platform::VersionResource>
+SimulatedDriver::LoadFileVersion(const std::string& path) {
+    for (const auto& [key, file] : driverFiles_) {
+        std::string expected = WindowsDirectory() + "\\System32\\Drivers\\" + file.name;
+        if (!file.name.empty() && EqualsIgnoringCase(path, expected))
+            return std::make_unique<FixedVersion>(file.major, file.minor);
+    }
+    return nullptr;
+}
+
+} // namespace simulator

@@ -1,0 +1,4 @@
+#include "support/LogChannels.h"
+
+CLogManager MainLog;
+CLogManager CaptureLog;

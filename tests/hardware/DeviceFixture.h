@@ -1,0 +1,103 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hardware/Device2000.h"
+#include "hardware/SensorSettings.h"
+#include "platform/Clock.h"
+#include "simulator/SimulatedDriver.h"
+#include "support/LastError.h"
+#include "tests/support/TestFiles.h"
+
+namespace device_testing {
+
+struct Notification {
+    std::string text;
+    std::int32_t kind;
+    std::int32_t percent;
+    bool operator==(const Notification&) const = default;
+};
+
+inline std::vector<Notification>& Notifications() {
+    static std::vector<Notification> received;
+    return received;
+}
+
+inline std::int32_t RecordNotification(const char* text, std::int32_t kind, std::int32_t percent) {
+    Notifications().push_back({text, kind, percent});
+    return 0;
+}
+
+// The settings file of an installation: both families, the 2000 one with margins.
+inline const char* const kSettingsXml =
+    "<?xml version=\"1.0\"?>\n"
+    "<SETTINGS>\n"
+    "  <SENSOR id=\"2000\" flush_time=\"5000\" left_margin=\"4\" right_margin=\"6\"\n"
+    "          top_margin=\"2\" bottom_margin=\"8\" corner_cut=\"12\" corner_color=\"black\"/>\n"
+    "  <SENSOR id=\"toviray\" flush_time=\"2000\"/>\n"
+    "</SETTINGS>\n";
+
+class TestHost : public DeviceHost {
+public:
+    std::string dataDirectory;
+    SensorSettings settings;
+    bool userTerminated = false;
+    bool extendedFlushTimes = false;
+    bool saveRawDump = false;
+
+    std::string DataDirectory() const override { return dataDirectory; }
+    const SensorSettings& Settings() const override { return settings; }
+    bool UserTerminated() const override { return userTerminated; }
+    bool ExtendedFlushTimes() const override { return extendedFlushTimes; }
+    bool SaveRawDump() const override { return saveRawDump; }
+};
+
+// A simulated driver and a virtual clock for the test's lifetime, a data
+// directory with "settings.xml", and devices made on the simulated sensors.
+class DeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetClock(clock);
+        platform::SetUsbDriver(driver);
+        host->dataDirectory = data.Path();
+        testing_files::WriteFile(data.Path("settings.xml"), kSettingsXml);
+        ASSERT_TRUE(host->settings.Load(data.Path()));
+        Notifications().clear();
+        SetLastErrorText("");
+    }
+    void TearDown() override {
+        platform::SetUsbDriver(nullptr);
+        platform::SetClock(nullptr);
+    }
+
+    std::unique_ptr<Device2000>
+    MakeDevice(simulator::Sensor2000Config config = {},
+               simulator::DriverFamily family = simulator::DriverFamily::EzUsb) {
+        path = driver->Attach(std::move(config), family);
+        std::unique_ptr<UsbIo> channel;
+        if (family == simulator::DriverFamily::EzUsb)
+            channel = std::make_unique<EzUsbIo>();
+        else
+            channel = std::make_unique<CyUsbIo>();
+        auto device =
+            std::make_unique<Device2000>(std::move(channel), path, RecordNotification, host);
+        device->SetInstanceId("USB\\VID_7A1C&PID_2000\\SIM0001");
+        device->SetFamilyKey("2000");
+        return device;
+    }
+
+    simulator::Sensor2000& Sensor() { return driver->SensorAt(path); }
+
+    std::shared_ptr<platform::VirtualClock> clock = std::make_shared<platform::VirtualClock>();
+    std::shared_ptr<simulator::SimulatedDriver> driver =
+        std::make_shared<simulator::SimulatedDriver>();
+    testing_files::TempDirectory data;
+    std::shared_ptr<TestHost> host = std::make_shared<TestHost>();
+    std::string path;
+};
+
+} // namespace device_testing
