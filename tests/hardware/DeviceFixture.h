@@ -8,6 +8,7 @@
 
 #include "hardware/Device2000.h"
 #include "hardware/SensorSettings.h"
+#include "hardware/StaticDeviceHost.h"
 #include "platform/Clock.h"
 #include "simulator/SimulatedDriver.h"
 #include "support/LastError.h"
@@ -41,20 +42,6 @@ inline const char* const kSettingsXml =
     "  <SENSOR id=\"toviray\" flush_time=\"2000\"/>\n"
     "</SETTINGS>\n";
 
-class TestHost : public DeviceHost {
-public:
-    std::string dataDirectory;
-    SensorSettings settings;
-    bool userTerminated = false;
-    bool extendedFlushTimes = false;
-    bool saveRawDump = false;
-
-    std::string DataDirectory() const override { return dataDirectory; }
-    const SensorSettings& Settings() const override { return settings; }
-    bool UserTerminated() const override { return userTerminated; }
-    bool ExtendedFlushTimes() const override { return extendedFlushTimes; }
-    bool SaveRawDump() const override { return saveRawDump; }
-};
 
 // A simulated driver and a virtual clock for the test's lifetime, a data
 // directory with "settings.xml", and devices made on the simulated sensors.
@@ -96,7 +83,7 @@ protected:
     std::shared_ptr<simulator::SimulatedDriver> driver =
         std::make_shared<simulator::SimulatedDriver>();
     testing_files::TempDirectory data;
-    std::shared_ptr<TestHost> host = std::make_shared<TestHost>();
+    std::shared_ptr<StaticDeviceHost> host = std::make_shared<StaticDeviceHost>();
     std::string path;
 };
 
