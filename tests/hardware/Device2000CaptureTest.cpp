@@ -5,6 +5,7 @@
 #include "hardware/DeviceStatus.h"
 #include "support/Environment.h"
 #include "support/FileHelpers.h"
+#include "support/LogChannels.h"
 #include "tests/hardware/DeviceFixture.h"
 
 namespace {
@@ -141,7 +142,16 @@ TEST_F(CaptureSequenceTest, PreparationWaitsFollowTheFlushTime) {
     auto device = MakeDevice(SmallSensor());
     ASSERT_EQ(device->Open(), kDeviceOk);
     host->extendedFlushTimes = true;
+    CaptureLog.OpenLogFile(data.Path(), "capture.ToviLog");
     ASSERT_EQ(device->CaptureImage(), kDeviceOk);
+    CaptureLog.CloseLog();
+    std::string log = testing_files::ReadFile(data.Path("capture.ToviLog"));
+    for (const char* tag : {"Device2000::CaptureImage()::Begin",
+                            "Device2000::GetSettingsFrom1WireMemory()::ReadDefectDataParams",
+                            "Device2000::CaptureImage()::Wait(8000)",
+                            "Device2000::CaptureImage()::DetectExposure",
+                            "Device2000::ReadImage()::End", "Device2000::CaptureImage()::End"})
+        EXPECT_NE(log.find(tag), std::string::npos) << tag;
     auto preparing = [] {
         return std::count_if(Notifications().begin(), Notifications().end(),
                              [](const Notification& n) { return n.kind == 2; });

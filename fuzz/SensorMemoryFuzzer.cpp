@@ -1,0 +1,46 @@
+// Opens a simulated 2000-series sensor whose 1-Wire memory holds arbitrary
+// bytes: the slot scan, the sensor id, the defect text and its parse.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "hardware/Device2000.h"
+#include "hardware/StaticDeviceHost.h"
+#include "platform/Clock.h"
+#include "simulator/SimulatedDriver.h"
+
+namespace {
+
+std::shared_ptr<StaticDeviceHost> MakeHost() {
+    auto host = std::make_shared<StaticDeviceHost>();
+    host->dataDirectory = "/nonexistent";
+    return host;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::shared_ptr<StaticDeviceHost> host = MakeHost();
+    static const bool clockInstalled = [] {
+        platform::SetClock(std::make_shared<platform::VirtualClock>());
+        return true;
+    }();
+    (void)clockInstalled;
+    auto driver = std::make_shared<simulator::SimulatedDriver>();
+    platform::SetUsbDriver(driver);
+    simulator::Sensor2000Config config;
+    config.memoryImage = std::vector<std::uint8_t>(data, data + size);
+    std::string path = driver->Attach(config, simulator::DriverFamily::EzUsb);
+    {
+        Device2000 device(std::make_unique<EzUsbIo>(), path, nullptr, host);
+        device.SetFamilyKey("2000");
+        device.Open();
+        char identity[kIdentifyBufferSize];
+        device.Close();
+        device.Identify(identity);
+    }
+    platform::SetUsbDriver(nullptr);
+    return 0;
+}
