@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <iterator>
 
 #include "hardware/Device2000.h"
@@ -35,7 +36,8 @@ std::int32_t Device2000::CaptureImage() {
     Log("Device2000::CaptureImage()::Setting parameters");
     if (std::int32_t status = SetCaptureParameters(); status != kDeviceOk)
         return status;
-    std::uint32_t wait = static_cast<std::uint32_t>(flushTime_);
+    // A negative flush time from the settings would read as weeks of waiting.
+    std::uint32_t wait = static_cast<std::uint32_t>(std::max(0, flushTime_));
     if (familyKey_ == "2000" && Host().ExtendedFlushTimes())
         wait += 3000;
     CaptureLog.Log("Device2000::CaptureImage()::Wait(%lu)", static_cast<unsigned long>(wait));

@@ -164,6 +164,10 @@ TEST_F(CaptureSequenceTest, PreparationWaitsFollowTheFlushTime) {
     ASSERT_EQ(device->CaptureImage(), kDeviceOk);
     EXPECT_EQ(preparing(), 1);
     EXPECT_EQ(Notifications().front(), (Notification{"Preparing sensor.", 2, 100}));
+    Notifications().clear();
+    ASSERT_EQ(device->SetProperty("flush_time", "-1"), kDeviceOk);
+    ASSERT_EQ(device->CaptureImage(), kDeviceOk);
+    EXPECT_EQ(preparing(), 1);
 }
 
 TEST_F(CaptureSequenceTest, NoExposureTimesOutAndDrainsTheSensor) {
