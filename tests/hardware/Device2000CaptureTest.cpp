@@ -108,6 +108,22 @@ TEST_P(Device2000CaptureTest, CapturesACorrectedFrameInVirtualTime) {
     EXPECT_EQ(device->DoGetImage(6, unprocessed), kUnknownImageType);
 }
 
+TEST_P(Device2000CaptureTest, ASensorWithoutMemoryIsCorrectedFromItsDeviceFile) {
+    simulator::Sensor2000Config config = SmallSensor();
+    config.memoryPresent = false;
+    ksp::CreateDirectoryTree(data.Path("Devices"));
+    testing_files::WriteFile(data.Path("Devices\\XCCD0007A.tovi"),
+                             simulator::DefectText(config.defects));
+    auto device = MakeDevice(config, GetParam());
+    device->SetSensorId("XCCD0007A"); // as the device manager passes it from the options
+    ASSERT_EQ(device->Open(), kDeviceOk) << LastErrorText();
+    ASSERT_EQ(device->CaptureImage(), kDeviceOk) << LastErrorText();
+    std::unique_ptr<RawFrame> frame;
+    ASSERT_EQ(device->GetImage(frame), kDeviceOk);
+    EXPECT_EQ(device->GetProperty("hw_correction_data"), "false");
+    ExpectSignal(*frame, 4, 2, 468, 578);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothDriverFamilies, Device2000CaptureTest,
                          ::testing::Values(DriverFamily::EzUsb, DriverFamily::CyUsb));
 
@@ -146,11 +162,11 @@ TEST_F(CaptureSequenceTest, PreparationWaitsFollowTheFlushTime) {
     ASSERT_EQ(device->CaptureImage(), kDeviceOk);
     CaptureLog.CloseLog();
     std::string log = testing_files::ReadFile(data.Path("capture.ToviLog"));
-    for (const char* tag : {"Device2000::CaptureImage()::Begin",
-                            "Device2000::GetSettingsFrom1WireMemory()::ReadDefectDataParams",
-                            "Device2000::CaptureImage()::Wait(8000)",
-                            "Device2000::CaptureImage()::DetectExposure",
-                            "Device2000::ReadImage()::End", "Device2000::CaptureImage()::End"})
+    for (const char* tag :
+         {"Device2000::CaptureImage()::Begin",
+          "Device2000::GetSettingsFrom1WireMemory()::ReadDefectDataParams",
+          "Device2000::CaptureImage()::Wait(8000)", "Device2000::CaptureImage()::DetectExposure",
+          "Device2000::ReadImage()::End", "Device2000::CaptureImage()::End"})
         EXPECT_NE(log.find(tag), std::string::npos) << tag;
     auto preparing = [] {
         return std::count_if(Notifications().begin(), Notifications().end(),
