@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "hardware/DeviceLog.h"
 #include "hardware/DeviceStatus.h"
 #include "hardware/SensorSettings.h"
 #include "support/LastError.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-const char* const kInitTag = "Device2000::Init()::%s";
-const char* const kCheckSensorIdTag = "Device2000::CheckSensorID()::%s";
 const char* const kReadMacTag = "Device2000::ReadMacID()::%s";
 
 struct SensorSize {
@@ -25,10 +24,6 @@ constexpr SensorSize kSizeClasses[] = {{"A", 468, 578, 0, 0x27, 0x25},
                                        {"B", 578, 800, 0, 0x2B, 0x29},
                                        {"C", 890, 1420, 1, 0x2F, 0x2D},
                                        {"D", 1156, 1600, 1, 0x23, 0x21}};
-
-void Log(const char* line) {
-    CaptureLog.Log("%s", line);
-}
 
 } // namespace
 
@@ -55,43 +50,43 @@ std::int32_t Device2000::Fail(std::int32_t status, const char* message, const ch
 }
 
 std::int32_t Device2000::Open() {
-    Log("Device2000::Open()::Begin");
-    Log("Device2000::Open()::USB Open");
+    LogStep("Device2000::Open()::Begin");
+    LogStep("Device2000::Open()::USB Open");
     if (std::int32_t status = Channel().Open(devicePath_); status != kUsbOk)
         return status;
-    Log("Device2000::Open()::Init");
+    LogStep("Device2000::Open()::Init");
     if (!initialized_) {
         if (std::int32_t status = Init(); status != kDeviceOk)
             return status;
         initialized_ = true;
     }
-    Log("Device2000::Open()::End");
+    LogStep("Device2000::Open()::End");
     return kDeviceOk;
 }
 
 void Device2000::Close() {
-    Log("Device2000::Close()::Begin");
-    Log("Device2000::Close()::USB close");
+    LogStep("Device2000::Close()::Begin");
+    LogStep("Device2000::Close()::USB close");
     Channel().Close();
-    Log("Device2000::Close()::End");
+    LogStep("Device2000::Close()::End");
 }
 
 std::int32_t Device2000::Init() {
-    Log("Device2000::Init()::Begin");
-    Log("Device2000::Init()::InInit");
-    Log("Device2000::Init()::USB Reset");
+    LogStep("Device2000::Init()::Begin");
+    LogStep("Device2000::Init()::InInit");
+    LogStep("Device2000::Init()::USB Reset");
     if (std::int32_t status = Channel().Reset(); status != kUsbOk)
         return Fail(status,
                     "The usb connection to the hardware could not be reset.  Please check the "
                     "hardware connection and then retry the operation.",
                     kInitTag);
-    Log("Device2000::Init()::SensorReset");
+    LogStep("Device2000::Init()::SensorReset");
     if (std::int32_t status = Reset(); status != kUsbOk)
         return Fail(status,
                     "The sensor could not be reset.  Please check the hardware connection and "
                     "then retry the operation.",
                     kInitTag);
-    Log("Device2000::Init()::Echo");
+    LogStep("Device2000::Init()::Echo");
     if (std::int32_t status = Echo(false); status != kDeviceOk)
         return status;
     codec_ = std::make_unique<Codec2000>();
@@ -106,25 +101,25 @@ std::int32_t Device2000::Init() {
     // without memory finds its device file by.
     properties_.Set("sensor_id", "");
     fullResolution_ = 1;
-    Log("Device2000::Init()::GetSettingsFrom1WireMemory");
+    LogStep("Device2000::Init()::GetSettingsFrom1WireMemory");
     if (std::int32_t status = GetSettingsFrom1WireMemory(); status != kDeviceOk)
         return status;
-    Log("Device2000::Init()::End");
+    LogStep("Device2000::Init()::End");
     return kDeviceOk;
 }
 
 std::int32_t Device2000::Reset() {
-    Log("Device2000::Reset()");
+    LogStep("Device2000::Reset()");
     return Send({0x0F});
 }
 
 std::int32_t Device2000::PowerCommand(std::uint8_t power) {
-    Log("Device2000::PowerCommand()");
+    LogStep("Device2000::PowerCommand()");
     return Send({0x08, power});
 }
 
 std::int32_t Device2000::CheckMemoryPresent(std::uint8_t& present) {
-    Log("Device2000::CheckMemoryPresent()");
+    LogStep("Device2000::CheckMemoryPresent()");
     if (std::int32_t status = Send({0x02, 0xC0}); status != kUsbOk) {
         SetTranslatedMessage("Could not send a status check message to the hardware.  Please "
                              "check the hardware connection and then retry the operation.");
@@ -141,7 +136,7 @@ std::int32_t Device2000::CheckMemoryPresent(std::uint8_t& present) {
 }
 
 std::int32_t Device2000::Echo(bool check) {
-    Log("Device2000::CheckSensorID()::Echo");
+    LogStep("Device2000::CheckSensorID()::Echo");
     if (std::int32_t status = Send({0x0E, 0xAA, 0x55}); status != kUsbOk)
         return Fail(status,
                     "The hardware could not be pinged.  Please check the hardware connection "
@@ -178,7 +173,7 @@ std::int32_t Device2000::Echo(bool check) {
 }
 
 std::int32_t Device2000::ReadMacID(std::uint8_t* buffer, std::size_t length) {
-    Log("Device2000::ReadMacID()::Begin");
+    LogStep("Device2000::ReadMacID()::Begin");
     std::uint8_t present = 0;
     if (std::int32_t status = CheckMemoryPresent(present); status != kDeviceOk)
         return Fail(status,
@@ -200,12 +195,12 @@ std::int32_t Device2000::ReadMacID(std::uint8_t* buffer, std::size_t length) {
     } else {
         std::memset(buffer, 0, length);
     }
-    Log("Device2000::ReadMacID()::End");
+    LogStep("Device2000::ReadMacID()::End");
     return kDeviceOk;
 }
 
 bool Device2000::MACID_HasChanged() {
-    Log("Device2000::MACID_HasChanged()");
+    LogStep("Device2000::MACID_HasChanged()");
     std::array<std::uint8_t, kMacLength> current{};
     // A sensor that cannot be asked keeps the settings it gave last.
     if (ReadMacID(current.data(), current.size()) != kDeviceOk || current == macId_)

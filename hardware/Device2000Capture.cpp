@@ -2,6 +2,7 @@
 #include <iterator>
 
 #include "hardware/Device2000.h"
+#include "hardware/DeviceLog.h"
 #include "hardware/DeviceStatus.h"
 #include "platform/Clock.h"
 #include "support/LastError.h"
@@ -18,10 +19,6 @@ constexpr unsigned kStatusPoll = 100;
 constexpr std::int32_t kDarkFrameTimeout = 60000;
 constexpr std::uint8_t kStatusReply = 0x83;
 
-void Log(const char* line) {
-    CaptureLog.Log("%s", line);
-}
-
 platform::Clock& Clock() {
     return platform::CurrentClock();
 }
@@ -29,11 +26,11 @@ platform::Clock& Clock() {
 } // namespace
 
 std::int32_t Device2000::CaptureImage() {
-    Log("Device2000::CaptureImage()::Begin");
-    Log("Device2000::CaptureImage()::GetSettingsFrom1WireMemory");
+    LogStep("Device2000::CaptureImage()::Begin");
+    LogStep("Device2000::CaptureImage()::GetSettingsFrom1WireMemory");
     if (std::int32_t status = GetSettingsFrom1WireMemory(); status != kDeviceOk)
         return status;
-    Log("Device2000::CaptureImage()::Setting parameters");
+    LogStep("Device2000::CaptureImage()::Setting parameters");
     if (std::int32_t status = SetCaptureParameters(); status != kDeviceOk)
         return status;
     // A negative flush time from the settings would read as weeks of waiting.
@@ -42,7 +39,7 @@ std::int32_t Device2000::CaptureImage() {
         wait += 3000;
     CaptureLog.Log("Device2000::CaptureImage()::Wait(%lu)", static_cast<unsigned long>(wait));
     PrepareWait(wait, 200, "Preparing sensor.", 2);
-    Log("Device2000::CaptureImage()::DetectExposure");
+    LogStep("Device2000::CaptureImage()::DetectExposure");
     if (sensitivity_ >= 1 && sensitivity_ <= 7) {
         auto level = static_cast<std::uint8_t>(0x10 * sensitivity_);
         if (std::int32_t status = Send({0x02, 0x20, level}); status != kUsbOk)
@@ -96,30 +93,30 @@ std::int32_t Device2000::ReadFrames() {
     static const std::uint8_t exposureCodes[] = {0x60, 0x50, 0x40, 0x30};
     static const std::uint8_t darkCodes[] = {0x60, 0x50};
     Notify("Waiting for exposure.", 3, 0);
-    Log("Device2000::CaptureImage()::WaitForCcdStatus");
+    LogStep("Device2000::CaptureImage()::WaitForCcdStatus");
     if (WaitForCcdStatus(exposureCodes, binnedLarge ? 4 : 3, captureTimeout_) != 0) {
         AbortCapture();
         return Fail(kExposureTimeout, kTimedOut, kCaptureTag);
     }
     Notify("Exposure detected.", 3, 100);
     Notify("Downloading image.", 4, 0);
-    Log("Device2000::CaptureImage()::ReadImage");
+    LogStep("Device2000::CaptureImage()::ReadImage");
     // A frame that did not arrive whole cannot make an image: the read's message stands.
     std::int32_t exposedStatus = ReadImage(exposedFrame_);
     Notify("Downloading image.", 4, 50);
     triggerRequest_ = 0;
-    Log("Device2000::CaptureImage()::WaitForCcdStatus");
+    LogStep("Device2000::CaptureImage()::WaitForCcdStatus");
     if (exposedStatus == kDeviceOk &&
         WaitForCcdStatus(darkCodes, binnedLarge ? 2 : 1, kDarkFrameTimeout) != 0)
         return Fail(kExposureTimeout, kTimedOut, kCaptureTag);
-    Log("Device2000::CaptureImage()::ReadImage");
+    LogStep("Device2000::CaptureImage()::ReadImage");
     std::int32_t darkStatus = exposedStatus == kDeviceOk ? ReadImage(darkFrame_) : exposedStatus;
     Notify("Downloading image.", 4, 100);
     if (darkStatus != kDeviceOk) {
         CaptureLog.Log(kCaptureTag, LastErrorText().c_str());
         return darkStatus;
     }
-    Log("Device2000::CaptureImage()::End");
+    LogStep("Device2000::CaptureImage()::End");
     return kDeviceOk;
 }
 
@@ -149,7 +146,7 @@ std::int32_t Device2000::WaitForCcdStatus(const std::uint8_t* codes, std::size_t
 
 std::int32_t Device2000::AbortCapture() {
     triggerRequest_ = 1;
-    Log("Device2000::AbortCapture()");
+    LogStep("Device2000::AbortCapture()");
     static const std::uint8_t exposureCodes[] = {0x60, 0x50, 0x40};
     static const std::uint8_t darkCode[] = {0x60};
     if (WaitForCcdStatus(exposureCodes, std::size(exposureCodes), captureTimeout_) != 0)

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "hardware/Device2000.h"
+#include "hardware/DeviceLog.h"
 #include "hardware/DeviceStatus.h"
 #include "hardware/FrameCorrection.h"
 #include "hardware/PropertyValues.h"
@@ -10,10 +11,6 @@
 #include "support/Translation.h"
 
 namespace {
-
-void Log(const char* line) {
-    CaptureLog.Log("%s", line);
-}
 
 struct ImageType {
     const char* name;
@@ -38,7 +35,7 @@ void MaskTo12Bits(RawFrame& frame) {
 // Unbinned lines arrive whole; otherwise every second sample, from the second
 // on, is a pixel (small sensors send each pixel twice as many samples long).
 std::int32_t Device2000::ReadImage(RawFrame& frame) {
-    Log("Device2000::ReadImage()::Begin");
+    LogStep("Device2000::ReadImage()::Begin");
     std::uint32_t width = pixelsPerLine_, height = linesPerFrame_;
     const bool smallSensor = sizeClass_ == 0 || sizeClass_ == 1;
     if (fullResolution_ == 0) {
@@ -50,7 +47,7 @@ std::int32_t Device2000::ReadImage(RawFrame& frame) {
         height *= 2;
     }
     frame.Allocate(width, static_cast<std::int32_t>(height), GetResolutionX(), GetResolutionY());
-    Log("Device2000::ReadImage()::Reading image data");
+    LogStep("Device2000::ReadImage()::Reading image data");
     std::int32_t status = kUsbOk;
     if (!frame.pixels) {
         status = kBadSizeClass;
@@ -74,12 +71,12 @@ std::int32_t Device2000::ReadImage(RawFrame& frame) {
                              "hardware connection and then retry the operation.");
         return status;
     }
-    Log("Device2000::ReadImage()::End");
+    LogStep("Device2000::ReadImage()::End");
     return kDeviceOk;
 }
 
 std::int32_t Device2000::GetImage(std::unique_ptr<RawFrame>& frame) {
-    Log("Device2000::GetImage()::Begin");
+    LogStep("Device2000::GetImage()::Begin");
     const std::string typeName = "OFFSET_DEFECT_HISTOGRAM_CORRECTED";
     std::int32_t type = 0;
     for (const ImageType& known : kImageTypes)
@@ -90,7 +87,7 @@ std::int32_t Device2000::GetImage(std::unique_ptr<RawFrame>& frame) {
                              "check the hardware connection and then retry the operation.");
         return kUnknownImageTypeName;
     }
-    Log("Device2000::GetImage()::End -> Calling GetImage()");
+    LogStep("Device2000::GetImage()::End -> Calling GetImage()");
     return DoGetImage(type, 0.4, frame);
 }
 
@@ -99,7 +96,7 @@ std::uint32_t Device2000::OffsetDisplacement() const {
 }
 
 std::int32_t Device2000::DoGetImage(std::int32_t type, double, std::unique_ptr<RawFrame>& frame) {
-    Log("Device2000::DoGetImage()::Begin");
+    LogStep("Device2000::DoGetImage()::Begin");
     if (type < 1 || type > 5)
         return kUnknownImageType;
     const RawFrame& source = type == 2 ? darkFrame_ : exposedFrame_;
@@ -109,7 +106,7 @@ std::int32_t Device2000::DoGetImage(std::int32_t type, double, std::unique_ptr<R
     if (type >= 3) {
         std::unique_ptr<RawFrame> dark = darkFrame_.Clone();
         SubtractDark(*result, *dark);
-        Log("Device2000::CorrectOffset()");
+        LogStep("Device2000::CorrectOffset()");
         CorrectOffset(*result, OffsetDisplacement());
     }
     if (type >= 4 && codec_)
@@ -118,7 +115,7 @@ std::int32_t Device2000::DoGetImage(std::int32_t type, double, std::unique_ptr<R
     frame = std::move(result);
     if (Host().SaveRawDump())
         SaveDump(*frame);
-    Log("Device2000::DoGetImage()::End");
+    LogStep("Device2000::DoGetImage()::End");
     return kDeviceOk;
 }
 
@@ -138,7 +135,7 @@ void Device2000::FinishImage(std::unique_ptr<RawFrame>& frame) {
     if (cropped)
         frame = std::move(cropped);
     else
-        Log("Device2000::DoGetImage()::Margins leave no image; the frame is kept whole");
+        LogStep("Device2000::DoGetImage()::Margins leave no image; the frame is kept whole");
 }
 
 void Device2000::SaveDump(const RawFrame& frame) {

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "hardware/Device2000.h"
+#include "hardware/DeviceLog.h"
 #include "hardware/DeviceStatus.h"
 #include "support/BufferedFile.h"
 #include "support/FileHelpers.h"
@@ -13,14 +14,9 @@ namespace {
 constexpr std::size_t kSlotSize = 32;
 constexpr std::size_t kScanEnd = 7200;
 const char* const kSettingsTag = "Device2000::GetSettingsFrom1WireMemory()::%s";
-const char* const kCheckSensorIdTag = "Device2000::CheckSensorID()::%s";
 const char* const kMemoryReadFailed = "Could not read from the memory on the hardware.  Please "
                                       "check the hardware connection and then retry the "
                                       "operation.";
-
-void Log(const char* line) {
-    CaptureLog.Log("%s", line);
-}
 
 bool IsLetterOrDigit(std::uint8_t c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -47,7 +43,7 @@ std::int32_t Device2000::ParseDefectDataAddress() {
         return status;
     if (std::int32_t status = Channel().ReadBulk(memory, kMemorySize); status != kUsbOk)
         return status;
-    Log("Device2000::ParseDefectDataAddress()::Begin");
+    LogStep("Device2000::ParseDefectDataAddress()::Begin");
     ForgetMemoryContents();
     for (std::size_t slot = kSlotSize; slot < kScanEnd; slot += kSlotSize) {
         const std::uint8_t* at = memory + slot;
@@ -70,18 +66,18 @@ std::int32_t Device2000::ParseDefectDataAddress() {
             memorySensorId_.assign(reinterpret_cast<const char*>(at), end - slot);
         }
     }
-    Log("Device2000::ParseDefectDataAddress()::End");
+    LogStep("Device2000::ParseDefectDataAddress()::End");
     return memorySensorId_.empty() ? 0 : 1;
 }
 
 std::int32_t Device2000::GetSettingsFrom1WireMemory() {
-    Log("Device2000::GetSettingsFrom1WireMemory()::Begin");
-    Log("Device2000::GetSettingsFrom1WireMemory()::CheckMemoryPresent");
+    LogStep("Device2000::GetSettingsFrom1WireMemory()::Begin");
+    LogStep("Device2000::GetSettingsFrom1WireMemory()::CheckMemoryPresent");
     std::uint8_t present = 0;
     if (std::int32_t status = CheckMemoryPresent(present); status != kDeviceOk)
         return Fail(status, kMemoryReadFailed, kSettingsTag);
     if (present != 1) {
-        Log("Device2000::GetSettingsFrom1WireMemory()::CheckMemoryPresent");
+        LogStep("Device2000::GetSettingsFrom1WireMemory()::CheckMemoryPresent");
         if (std::int32_t status = CheckMemoryPresent(present); status != kDeviceOk)
             return Fail(status, kMemoryReadFailed, kSettingsTag);
     }
@@ -93,18 +89,18 @@ std::int32_t Device2000::GetSettingsFrom1WireMemory() {
             return status;
         if (std::int32_t status = LoadDeviceFile(); status != kDeviceOk)
             return status;
-        Log("Device2000::GetSettingsFrom1WireMemory()::ReadDefectDataParams");
+        LogStep("Device2000::GetSettingsFrom1WireMemory()::ReadDefectDataParams");
         ReadDefectDataParams();
         return kDeviceOk;
     }
-    Log("Device2000::GetSettingsFrom1WireMemory()::CheckSensorID");
-    Log("Device2000::CheckSensorID()::Begin");
+    LogStep("Device2000::GetSettingsFrom1WireMemory()::CheckSensorID");
+    LogStep("Device2000::CheckSensorID()::Begin");
     if (std::int32_t status = Echo(true); status != kDeviceOk)
         return Fail(status,
                     "Could not obtain the sensor ID from the hardware.  Please check the "
                     "hardware connection and then retry the operation.",
                     kCheckSensorIdTag);
-    Log("Device2000::CheckSensorID()::ReadSensorMemory");
+    LogStep("Device2000::CheckSensorID()::ReadSensorMemory");
     if (std::int32_t status = ParseDefectDataAddress(); status < 0)
         return Fail(status,
                     "Unable to read the sensor ID from the hardware.  Please check the hardware "
@@ -112,23 +108,23 @@ std::int32_t Device2000::GetSettingsFrom1WireMemory() {
                     kCheckSensorIdTag);
     sensorId_ = memorySensorId_;
     SetProperty("hw_correction_data", "true");
-    Log("Device2000::CheckSensorID()::SensorReset");
+    LogStep("Device2000::CheckSensorID()::SensorReset");
     if (std::int32_t status = Reset(); status != kUsbOk)
         return Fail(status,
                     "Unable to reset the sensor on the hardware.  Please check the hardware "
                     "connection and then retry the operation.",
                     kCheckSensorIdTag);
-    Log("Device2000::CheckSensorID()::GetSensorSize");
+    LogStep("Device2000::CheckSensorID()::GetSensorSize");
     if (std::int32_t status = GetSensorSize(); status != kDeviceOk)
         return Fail(status,
                     "Unable to determine the size of the sensor attached to the hardware.  "
                     "Please check the hardware connection and then retry the operation.",
                     kCheckSensorIdTag);
-    Log("Device2000::CheckSensorID()::End");
-    Log("Device2000::GetSettingsFrom1WireMemory()::ReadMacID");
+    LogStep("Device2000::CheckSensorID()::End");
+    LogStep("Device2000::GetSettingsFrom1WireMemory()::ReadMacID");
     ReadMacID(macId_.data(), macId_.size());
-    Log("Device2000::GetSettingsFrom1WireMemory()::End");
-    Log("Device2000::GetSettingsFrom1WireMemory()::ReadDefectDataParams");
+    LogStep("Device2000::GetSettingsFrom1WireMemory()::End");
+    LogStep("Device2000::GetSettingsFrom1WireMemory()::ReadDefectDataParams");
     ReadDefectDataParams();
     return kDeviceOk;
 }

@@ -22,6 +22,15 @@ protected:
         return config;
     }
 
+    // An opened small sensor whose x-ray never comes.
+    std::unique_ptr<Device2000> SensorWithoutExposure() {
+        simulator::Sensor2000Config config = SmallSensor();
+        config.exposureDelay.reset();
+        auto device = MakeDevice(config);
+        EXPECT_EQ(device->Open(), kDeviceOk);
+        return device;
+    }
+
     // Every pixel of the corrected, cropped frame equals the simulator's signal,
     // except the repaired defects, which must lie within the range of the signal
     // around them, and the tail of the last line, which the line displacement
@@ -187,10 +196,7 @@ TEST_F(CaptureSequenceTest, PreparationWaitsFollowTheFlushTime) {
 }
 
 TEST_F(CaptureSequenceTest, NoExposureTimesOutAndDrainsTheSensor) {
-    simulator::Sensor2000Config config = SmallSensor();
-    config.exposureDelay.reset();
-    auto device = MakeDevice(config);
-    ASSERT_EQ(device->Open(), kDeviceOk);
+    auto device = SensorWithoutExposure();
     ASSERT_EQ(device->SetProperty("capture_timeout", "3000"), kDeviceOk);
     std::uint64_t before = clock->Milliseconds();
     EXPECT_EQ(device->CaptureImage(), kExposureTimeout);
@@ -209,10 +215,7 @@ TEST_F(CaptureSequenceTest, NoExposureTimesOutAndDrainsTheSensor) {
 }
 
 TEST_F(CaptureSequenceTest, TriggerRequestsAndStatusReplies) {
-    simulator::Sensor2000Config config = SmallSensor();
-    config.exposureDelay.reset();
-    auto device = MakeDevice(config);
-    ASSERT_EQ(device->Open(), kDeviceOk);
+    auto device = SensorWithoutExposure();
     ASSERT_EQ(device->SetProperty("flush_time", "0"), kDeviceOk);
     // The sensor sends status replies by itself once armed.
     ASSERT_EQ(device->SetProperty("capture_timeout", "-1"), kDeviceOk);
