@@ -11,7 +11,9 @@ namespace {
 // Four doubles; without AVX the compiler splits it into SSE2 pairs.
 typedef double Lanes __attribute__((vector_size(32)));
 constexpr std::size_t kLanes = 4;
-constexpr std::size_t kBlock = 4 * kLanes;
+// Enough independent sums to hide the latency of the additions.
+constexpr std::size_t kAccumulators = 8;
+constexpr std::size_t kBlock = kAccumulators * kLanes;
 
 // Adds coefficient x four doubles at at to lanes.
 inline void AddScaled(Lanes& lanes, double coefficient, const double* at) {
@@ -27,22 +29,16 @@ TOVI_PIXEL_LOOP void KernelSums(const FilterKernel& kernel, const double* const*
     const std::uint32_t kernelCols = kernel.Cols();
     std::size_t x = 0;
     for (; x + kBlock <= width; x += kBlock) {
-        Lanes a = {}, b = {}, c = {}, d = {};
+        Lanes lanes[kAccumulators] = {};
         for (std::uint32_t r = 0; r < kernelRows; ++r) {
             const double* row = rows[r] + x;
+            const double* coefficients = kernel.RowCoefficients(r);
             for (std::uint32_t tap = 0; tap < kernelCols; ++tap) {
-                const double coefficient = kernel.Coefficient(r, tap);
-                const double* at = row + tap;
-                AddScaled(a, coefficient, at);
-                AddScaled(b, coefficient, at + kLanes);
-                AddScaled(c, coefficient, at + 2 * kLanes);
-                AddScaled(d, coefficient, at + 3 * kLanes);
+                for (std::size_t i = 0; i < kAccumulators; ++i)
+                    AddScaled(lanes[i], coefficients[tap], row + tap + i * kLanes);
             }
         }
-        std::memcpy(sums + x, &a, sizeof a);
-        std::memcpy(sums + x + kLanes, &b, sizeof b);
-        std::memcpy(sums + x + 2 * kLanes, &c, sizeof c);
-        std::memcpy(sums + x + 3 * kLanes, &d, sizeof d);
+        std::memcpy(sums + x, lanes, sizeof lanes);
     }
     for (; x < width; ++x) {
         double sum = 0.0;

@@ -25,6 +25,10 @@ public:
     double Coefficient(std::uint32_t r, std::uint32_t c) const {
         return coefficients_[static_cast<std::size_t>(r) * cols_ + c];
     }
+    // The cols coefficients of kernel row r.
+    const double* RowCoefficients(std::uint32_t r) const {
+        return coefficients_.data() + static_cast<std::size_t>(r) * cols_;
+    }
     double scale = 1.0;
 
 private:

@@ -4,9 +4,12 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "image/MedianNetworks.h"
 #include "image/Multiversion.h"
 #include "image/ResultImage.h"
 #include "image/RowBands.h"
@@ -28,25 +31,32 @@ inline void Order(std::int16_t& a, std::int16_t& b) {
     a = low;
 }
 
-// The cross of five sorted by a nine-exchange network; its middle is the third
-// smallest, which the three-slot tracker of the smallest values also yields.
+inline std::int16_t MedianOfThree(std::int16_t a, std::int16_t b, std::int16_t c) {
+    return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
+
+// Runs a comparator network on v with every index known at compile time, so
+// that v lives in registers and the loop around it vectorises across pixels.
+template <const auto& Network, std::size_t... I>
+[[gnu::always_inline]] inline void ApplyNetwork(std::int16_t* v, std::index_sequence<I...>) {
+    (Order(v[Network[I].low], v[Network[I].high]), ...);
+}
+template <const auto& Network> [[gnu::always_inline]] inline void ApplyNetwork(std::int16_t* v) {
+    ApplyNetwork<Network>(v, std::make_index_sequence<std::size(Network)>());
+}
+
+// The median of the five-sample cross is the middle one of the centre, the
+// larger of the two pairs' lows and the smaller of their highs.
 TOVI_PIXEL_LOOP void FastMedianRow(const std::uint16_t* __restrict__ above,
                                    const std::uint16_t* __restrict__ row,
                                    const std::uint16_t* __restrict__ below,
                                    std::uint16_t* __restrict__ out, std::size_t width) {
     for (std::size_t x = 1; x + 1 < width; ++x) {
-        std::int16_t p0 = Biased(above[x]), p1 = Biased(row[x - 1]), p2 = Biased(row[x]);
-        std::int16_t p3 = Biased(row[x + 1]), p4 = Biased(below[x]);
-        Order(p0, p1);
-        Order(p3, p4);
-        Order(p2, p4);
-        Order(p2, p3);
-        Order(p0, p3);
-        Order(p0, p2);
-        Order(p1, p4);
-        Order(p1, p3);
-        Order(p1, p2);
-        out[x] = Unbiased(p2);
+        std::int16_t up = Biased(above[x]), down = Biased(below[x]);
+        std::int16_t left = Biased(row[x - 1]), right = Biased(row[x + 1]);
+        std::int16_t low = std::max(std::min(up, down), std::min(left, right));
+        std::int16_t high = std::min(std::max(up, down), std::max(left, right));
+        out[x] = Unbiased(MedianOfThree(Biased(row[x]), low, high));
     }
 }
 
@@ -75,11 +85,12 @@ public:
 
 private:
     void BiasRow(const std::uint16_t* source, std::int16_t* out) const {
-        std::uint32_t width = image_.GetWidth();
+        const std::size_t width = image_.GetWidth();
         std::fill_n(out, half_, Biased(source[0]));
-        for (std::uint32_t x = 0; x < width; ++x)
-            out[half_ + x] = Biased(source[x]);
-        std::fill_n(out + half_ + width, half_, Biased(source[width - 1]));
+        std::int16_t* __restrict__ body = out + half_;
+        for (std::size_t x = 0; x < width; ++x) // size_t indices keep this loop vectorised
+            body[x] = Biased(source[x]);
+        std::fill_n(body + width, half_, Biased(source[width - 1]));
     }
 
     const CKIPImage16Bit& image_;
@@ -91,36 +102,114 @@ private:
     std::vector<const std::int16_t*> slots_;
 };
 
-// Median of nine with the classic 19-exchange network, across a whole row.
-TOVI_PIXEL_LOOP void Median3Row(const WindowRows& window, std::uint16_t* __restrict__ out,
+// The k samples of each window column in order, one array per rank, with the
+// columns of the picture at half ... half + width - 1 and the edge columns
+// repeated half times on either side.
+class SortedColumns {
+public:
+    SortedColumns(std::uint32_t k, std::uint32_t width)
+        : half_(k / 2), width_(width), pitch_(std::size_t{width} + 2 * half_), ranks_(k * pitch_) {}
+    std::int16_t* Rank(std::uint32_t r) { return &ranks_[r * pitch_]; }
+    const std::int16_t* Rank(std::uint32_t r) const { return &ranks_[r * pitch_]; }
+    // Where column 0 of the picture goes.
+    std::int16_t* Picture(std::uint32_t r) { return Rank(r) + half_; }
+
+    void RepeatEdges() {
+        for (std::uint32_t r = 0; r < 2 * half_ + 1 && r * pitch_ < ranks_.size(); ++r) {
+            std::int16_t* rank = Picture(r);
+            std::fill(rank - half_, rank, rank[0]);
+            std::fill(rank + width_, rank + width_ + half_, rank[width_ - 1]);
+        }
+    }
+
+private:
+    std::uint32_t half_;
+    std::uint32_t width_;
+    std::size_t pitch_;
+    std::vector<std::int16_t> ranks_;
+};
+
+// Row y + dy of the picture, clamped to its first and last rows.
+const std::uint16_t* ClampedRow(const CKIPImage16Bit& image, std::uint32_t y, int dy) {
+    std::int64_t row = std::clamp<std::int64_t>(std::int64_t{y} + dy, 0, image.GetHeight() - 1);
+    return image.GetRow(static_cast<std::uint32_t>(row));
+}
+
+// Restricted parameters, as GCC does not trust restricted locals.
+TOVI_PIXEL_LOOP void SortThreeRows(const std::uint16_t* __restrict__ a,
+                                   const std::uint16_t* __restrict__ b,
+                                   const std::uint16_t* __restrict__ c,
+                                   std::int16_t* __restrict__ lows,
+                                   std::int16_t* __restrict__ middles,
+                                   std::int16_t* __restrict__ highs, std::size_t count) {
+    for (std::size_t x = 0; x < count; ++x) {
+        std::int16_t p = Biased(a[x]), q = Biased(b[x]), r = Biased(c[x]);
+        std::int16_t low = std::min(p, q), high = std::max(p, q);
+        lows[x] = std::min(low, r);
+        middles[x] = std::max(low, std::min(high, r));
+        highs[x] = std::max(high, r);
+    }
+}
+
+void SortColumnsOfThree(const CKIPImage16Bit& image, std::uint32_t y, SortedColumns& columns) {
+    SortThreeRows(ClampedRow(image, y, -1), image.GetRow(y), ClampedRow(image, y, 1),
+                  columns.Picture(0), columns.Picture(1), columns.Picture(2), image.GetWidth());
+    columns.RepeatEdges();
+}
+
+// The median of nine is the middle one of the largest column low, the middle
+// column middle and the smallest column high.
+TOVI_PIXEL_LOOP void Median3Row(const SortedColumns& columns, std::uint16_t* __restrict__ out,
                                 std::size_t width) {
-    const std::int16_t* __restrict__ r0 = window.Row(0);
-    const std::int16_t* __restrict__ r1 = window.Row(1);
-    const std::int16_t* __restrict__ r2 = window.Row(2);
+    const std::int16_t* __restrict__ lows = columns.Rank(0);
+    const std::int16_t* __restrict__ middles = columns.Rank(1);
+    const std::int16_t* __restrict__ highs = columns.Rank(2);
     for (std::size_t x = 0; x < width; ++x) {
-        std::int16_t p0 = r0[x], p1 = r0[x + 1], p2 = r0[x + 2];
-        std::int16_t p3 = r1[x], p4 = r1[x + 1], p5 = r1[x + 2];
-        std::int16_t p6 = r2[x], p7 = r2[x + 1], p8 = r2[x + 2];
-        Order(p1, p2);
-        Order(p4, p5);
-        Order(p7, p8);
-        Order(p0, p1);
-        Order(p3, p4);
-        Order(p6, p7);
-        Order(p1, p2);
-        Order(p4, p5);
-        Order(p7, p8);
-        Order(p0, p3);
-        Order(p5, p8);
-        Order(p4, p7);
-        Order(p3, p6);
-        Order(p1, p4);
-        Order(p2, p5);
-        Order(p4, p7);
-        Order(p4, p2);
-        Order(p6, p4);
-        Order(p4, p2);
-        out[x] = Unbiased(p4);
+        std::int16_t low = std::max(std::max(lows[x], lows[x + 1]), lows[x + 2]);
+        std::int16_t high = std::min(std::min(highs[x], highs[x + 1]), highs[x + 2]);
+        std::int16_t middle = MedianOfThree(middles[x], middles[x + 1], middles[x + 2]);
+        out[x] = Unbiased(MedianOfThree(low, middle, high));
+    }
+}
+
+TOVI_PIXEL_LOOP void
+SortFiveRows(const std::uint16_t* __restrict__ a, const std::uint16_t* __restrict__ b,
+             const std::uint16_t* __restrict__ c, const std::uint16_t* __restrict__ d,
+             const std::uint16_t* __restrict__ e, std::int16_t* __restrict__ rank0,
+             std::int16_t* __restrict__ rank1, std::int16_t* __restrict__ rank2,
+             std::int16_t* __restrict__ rank3, std::int16_t* __restrict__ rank4,
+             std::size_t count) {
+    for (std::size_t x = 0; x < count; ++x) {
+        std::int16_t v[5] = {Biased(a[x]), Biased(b[x]), Biased(c[x]), Biased(d[x]), Biased(e[x])};
+        ApplyNetwork<kSortFive>(v);
+        rank0[x] = v[0];
+        rank1[x] = v[1];
+        rank2[x] = v[2];
+        rank3[x] = v[3];
+        rank4[x] = v[4];
+    }
+}
+
+void SortColumnsOfFive(const CKIPImage16Bit& image, std::uint32_t y, SortedColumns& columns) {
+    SortFiveRows(ClampedRow(image, y, -2), ClampedRow(image, y, -1), image.GetRow(y),
+                 ClampedRow(image, y, 1), ClampedRow(image, y, 2), columns.Picture(0),
+                 columns.Picture(1), columns.Picture(2), columns.Picture(3), columns.Picture(4),
+                 image.GetWidth());
+    columns.RepeatEdges();
+}
+
+TOVI_PIXEL_LOOP void Median5Row(const SortedColumns& columns, std::uint16_t* __restrict__ out,
+                                std::size_t width) {
+    const std::int16_t* __restrict__ ranks[5];
+    for (std::uint32_t r = 0; r < 5; ++r)
+        ranks[r] = columns.Rank(r);
+    for (std::size_t x = 0; x < width; ++x) {
+        std::int16_t v[25];
+        for (std::uint32_t c = 0; c < 5; ++c)
+            for (std::uint32_t r = 0; r < 5; ++r)
+                v[5 * c + r] = ranks[r][x + c];
+        ApplyNetwork<kMedianOfSortedFives>(v);
+        out[x] = Unbiased(v[12]);
     }
 }
 
@@ -230,14 +319,63 @@ void MedianKRow(const WindowRows& window, std::uint32_t k, std::vector<std::uint
     }
 }
 
+// One thread's work space for the rows of a k x k median.
+struct MedianWork {
+    MedianWork(const CKIPImage16Bit& image, std::uint32_t k, const MedianNetwork* network)
+        : window(image, k == 3 || k == 5 ? 0 : k),
+          columns(k == 3 || k == 5 ? k : 0, image.GetWidth()),
+          values(network ? std::size_t{network->Size()} * kNetworkLanes : 0) {
+        list.reserve(std::size_t{k} * k);
+    }
+    WindowRows window;
+    SortedColumns columns;
+    std::vector<std::int16_t> values;
+    std::vector<std::uint32_t> list;
+};
+
+void MedianRow(const CKIPImage16Bit& image, std::uint32_t y, std::uint32_t k,
+               const MedianNetwork* network, MedianWork& work, std::uint16_t* out) {
+    const std::uint32_t width = image.GetWidth();
+    if (k == 3) {
+        SortColumnsOfThree(image, y, work.columns);
+        Median3Row(work.columns, out, width);
+    } else if (k == 5) {
+        SortColumnsOfFive(image, y, work.columns);
+        Median5Row(work.columns, out, width);
+    } else {
+        work.window.Load(y);
+        if (network != nullptr)
+            MedianNetworkRow(*network, work.window, k, work.values, out, width);
+        else
+            MedianKRow(work.window, k, work.list, out, width);
+    }
+}
+
+// Keeps the outermost rows and columns, which the cross does not cover.
+void CopyFrame(const CKIPImage16Bit& image, CKIPImage16Bit& result) {
+    const std::uint32_t width = image.GetWidth();
+    const std::uint32_t height = image.GetHeight();
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const std::uint16_t* row = image.GetRow(y);
+        std::uint16_t* out = result.GetRow(y);
+        if (y == 0 || y + 1 == height || width <= 2) {
+            std::copy_n(row, width, out);
+        } else {
+            out[0] = row[0];
+            out[width - 1] = row[width - 1];
+        }
+    }
+}
+
 } // namespace
 
 std::unique_ptr<CKIPImage16Bit> FastMedian(const CKIPImage16Bit* image, ProgressCallback progress) {
     if (image == nullptr || !image->IsValid())
         return nullptr;
-    auto result = image->Clone();
+    auto result = NewResult(*image);
     if (!result)
         return nullptr;
+    CopyFrame(*image, *result);
     const std::uint32_t width = image->GetWidth();
     const std::uint32_t height = image->GetHeight();
     EscapeAbort::ClearAbort();
@@ -270,24 +408,13 @@ std::unique_ptr<CKIPImage16Bit> MedianFilter(const CKIPImage16Bit* image, std::u
     }
     const std::uint32_t width = image->GetWidth();
     const std::uint32_t height = image->GetHeight();
-    std::shared_ptr<const MedianNetwork> network;
-    if (k > 3 && k <= 7 && width >= kNetworkLanes)
-        network = std::make_shared<MedianNetwork>(k);
+    std::unique_ptr<const MedianNetwork> network;
+    if (k > 3 && k <= 7 && k != 5 && width >= kNetworkLanes)
+        network = std::make_unique<MedianNetwork>(k);
     EscapeAbort::ClearAbort();
     auto makeWorker = [&] {
-        auto window = std::make_shared<WindowRows>(*image, k);
-        auto values = std::make_shared<std::vector<std::int16_t>>(
-            network ? std::size_t{network->Size()} * kNetworkLanes : 0);
-        auto list = std::make_shared<std::vector<std::uint32_t>>();
-        list->reserve(static_cast<std::size_t>(k) * k);
-        return [&, window, values, list](std::uint32_t y) {
-            window->Load(y);
-            if (k == 3)
-                Median3Row(*window, result->GetRow(y), width);
-            else if (network)
-                MedianNetworkRow(*network, *window, k, *values, result->GetRow(y), width);
-            else
-                MedianKRow(*window, k, *list, result->GetRow(y), width);
+        return [&, work = std::make_unique<MedianWork>(*image, k, network.get())](std::uint32_t y) {
+            MedianRow(*image, y, k, network.get(), *work, result->GetRow(y));
         };
     };
     if (!ForEachRowInBands(height, 32, progress, makeWorker))
