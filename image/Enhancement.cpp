@@ -1,9 +1,11 @@
 #include "image/Enhancement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "image/Convolution.h"
+#include "image/Multiversion.h"
 #include "image/ResultImage.h"
 #include "image/RowBands.h"
 
@@ -24,19 +26,23 @@ bool EachRow(const CKIPImage16Bit& image, ProgressCallback progress, std::uint32
     return true;
 }
 
-// Writes perSample(v) for every picture sample over bands of rows.
+// Writes perSample(v) for every picture sample over bands of rows, with
+// progress (first + rows done) / divisor (rows done / height by default).
 template <typename PerSample>
 bool MapRows(const CKIPImage16Bit& image, CKIPImage16Bit& result, ProgressCallback progress,
-             PerSample perSample) {
-    const std::uint32_t width = image.GetWidth();
-    return ForEachRowInBands(image.GetHeight(), 64, progress, [&] {
-        return [&](std::uint32_t y) {
-            const std::uint16_t* __restrict__ in = image.GetRow(y);
-            std::uint16_t* __restrict__ out = result.GetRow(y);
-            for (std::uint32_t x = 0; x < width; ++x)
-                out[x] = perSample(in[x]);
-        };
-    });
+             PerSample perSample, std::uint32_t first = 0, std::uint32_t divisor = 0) {
+    const std::size_t width = image.GetWidth();
+    return ForEachRowInBands(
+        image.GetHeight(), 64, progress,
+        [&] {
+            return [&](std::uint32_t y) {
+                const std::uint16_t* __restrict__ in = image.GetRow(y);
+                std::uint16_t* __restrict__ out = result.GetRow(y);
+                for (std::size_t x = 0; x < width; ++x)
+                    out[x] = perSample(in[x]);
+            };
+        },
+        first, divisor);
 }
 
 // A result made by looking every sample up in a table of maxValue + 1 entries.
@@ -55,18 +61,26 @@ std::unique_ptr<CKIPImage16Bit> MapSamples(const CKIPImage16Bit* image,
     return done ? std::move(result) : nullptr;
 }
 
+// table[v] = formula(v) for v from first to last, in chunks over the cores.
+template <typename Formula>
+void FillTable(std::vector<std::uint16_t>& table, std::uint32_t first, std::uint32_t last,
+               Formula formula) {
+    constexpr std::uint32_t kChunk = 1024;
+    std::uint32_t chunks = (last - first) / kChunk + 1;
+    ParallelFor(chunks, 8, [&](std::uint32_t chunk) {
+        std::uint32_t begin = first + chunk * kChunk;
+        std::uint32_t end = std::min<std::uint32_t>(last, begin + kChunk - 1);
+        for (std::uint32_t v = begin; v <= end; ++v)
+            table[v] = formula(v);
+    });
+}
+
 // Samples above the significant bits are looked up as the maximum in tables; the
 // formulas are evaluated for every value up to maxValue.
 template <typename Formula>
 std::vector<std::uint16_t> TableOf(std::uint32_t maxValue, Formula formula) {
     std::vector<std::uint16_t> table(std::size_t{maxValue} + 1);
-    constexpr std::uint32_t kChunk = 1024;
-    std::uint32_t chunks = (maxValue + kChunk) / kChunk;
-    ParallelFor(chunks, 8, [&](std::uint32_t chunk) {
-        std::uint32_t end = std::min<std::uint32_t>(maxValue, (chunk + 1) * kChunk - 1);
-        for (std::uint32_t v = chunk * kChunk; v <= end; ++v)
-            table[v] = formula(v);
-    });
+    FillTable(table, 0, maxValue, formula);
     return table;
 }
 
@@ -77,15 +91,61 @@ std::unique_ptr<CKIPImage16Bit> LookUpSecondPass(const CKIPImage16Bit& image,
                                                  const std::vector<std::uint16_t>& table,
                                                  ProgressCallback progress) {
     const std::uint32_t height = image.GetHeight();
-    const std::uint32_t width = image.GetWidth();
+    const std::uint16_t* lookUp = table.data();
     const std::size_t last = table.size() - 1;
-    bool mapped = EachRow(image, progress, height, 2 * height, [&](std::uint32_t y) {
-        const std::uint16_t* in = image.GetRow(y);
-        std::uint16_t* out = result->GetRow(y);
-        for (std::uint32_t x = 0; x < width; ++x)
-            out[x] = table[std::min<std::size_t>(in[x], last)];
-    });
+    bool mapped = MapRows(
+        image, *result, progress,
+        [=](std::uint16_t v) { return lookUp[std::min<std::size_t>(v, last)]; }, height,
+        2 * height);
     return mapped ? std::move(result) : nullptr;
+}
+
+struct BrightnessContrast {
+    std::uint32_t top; // samples above it count as it
+    double maxValue;
+    double mid;
+    double gain;
+    double offset;
+};
+
+// Computed per sample rather than through a table, which vectorises.
+TOVI_PIXEL_LOOP void BrightnessContrastRow(const std::uint16_t* __restrict__ in,
+                                           std::uint16_t* __restrict__ out, std::size_t width,
+                                           BrightnessContrast change) {
+    for (std::size_t x = 0; x < width; ++x) {
+        double v = std::min<std::uint32_t>(in[x], change.top);
+        double w = v + (v - change.mid) * change.gain + change.offset;
+        w = std::min(std::max(w, 0.0), change.maxValue);
+        out[x] = static_cast<std::uint16_t>(static_cast<std::int32_t>(w)); // truncates
+    }
+}
+
+TOVI_PIXEL_LOOP void SampleRange(const std::uint16_t* __restrict__ in, std::size_t width,
+                                 std::uint16_t& smallest, std::uint16_t& largest) {
+    std::uint16_t low = 0xFFFF, high = 0;
+    for (std::size_t x = 0; x < width; ++x) {
+        low = std::min(low, in[x]);
+        high = std::max(high, in[x]);
+    }
+    smallest = low;
+    largest = high;
+}
+
+struct Stretch {
+    std::uint32_t smallest; // no sample is below it
+    double span;
+    double maxValue;
+};
+
+// trunc((v - smallest) / span x maxValue), the division vectorised.
+TOVI_PIXEL_LOOP void StretchRow(const std::uint16_t* __restrict__ in,
+                                std::uint16_t* __restrict__ out, std::size_t width,
+                                Stretch stretch) {
+    for (std::size_t x = 0; x < width; ++x) {
+        double v = static_cast<std::int32_t>(in[x] - stretch.smallest);
+        out[x] = static_cast<std::uint16_t>(
+            static_cast<std::int32_t>(v / stretch.span * stretch.maxValue));
+    }
 }
 
 bool Valid(const CKIPImage16Bit* image) {
@@ -127,7 +187,7 @@ std::unique_ptr<CKIPImage16Bit> AutoLevel(const CKIPImage16Bit* image, double lo
                                           ProgressCallback progress) {
     if (!Valid(image))
         return nullptr;
-    auto result = image->Clone();
+    auto result = NewResult(*image);
     if (!result)
         return nullptr;
     const std::uint32_t maxValue = image->GetMaxValue();
@@ -169,8 +229,10 @@ std::unique_ptr<CKIPImage16Bit> AutoLevel(const CKIPImage16Bit* image, double lo
             }
         }
     }
-    if (hi == 0 || lo >= hi)
+    if (hi == 0 || lo >= hi) { // nothing to stretch: the copy
+        std::copy_n(image->GetPixels(), image->SampleCount(), result->GetPixels());
         return result;
+    }
     const double span = hi - lo;
     auto table = TableOf(maxValue, [&](std::uint32_t v) {
         if (v < lo)
@@ -198,12 +260,18 @@ std::unique_ptr<CKIPImage16Bit> AdjustBrightnessContrast(const CKIPImage16Bit* i
     const double mid = image->GetLevelCount() / 2;
     const double offset = brightness / 100.0 * maxValue;
     const double gain = contrast / 100.0;
-    auto table = TableOf(image->GetMaxValue(), [&](std::uint32_t v) {
-        double w = v + (v - mid) * gain + offset;
-        w = w < 0 ? 0 : (w > maxValue ? maxValue : std::trunc(w));
-        return static_cast<std::uint16_t>(w);
+    const BrightnessContrast change{image->GetMaxValue(), maxValue, mid, gain, offset};
+    auto result = NewResult(*image);
+    if (!result)
+        return nullptr;
+    EscapeAbort::ClearAbort();
+    const std::size_t width = image->GetWidth();
+    bool done = ForEachRowInBands(image->GetHeight(), 64, progress, [&] {
+        return [&](std::uint32_t y) {
+            BrightnessContrastRow(image->GetRow(y), result->GetRow(y), width, change);
+        };
     });
-    return MapSamples(image, table, progress);
+    return done ? std::move(result) : nullptr;
 }
 
 void MakeSharpenKernel(FilterKernel& kernel, std::uint32_t cols, std::uint32_t rows,
@@ -259,31 +327,41 @@ std::unique_ptr<CKIPImage16Bit> NormalizeImage(const CKIPImage16Bit* image,
                                                ProgressCallback progress) {
     if (!Valid(image))
         return nullptr;
-    auto result = image->Clone();
+    auto result = NewResult(*image);
     if (!result)
         return nullptr;
     const std::uint32_t maxValue = image->GetMaxValue();
     const std::uint32_t width = image->GetWidth();
     const std::uint32_t height = image->GetHeight();
-    std::uint32_t smallest = maxValue;
-    std::uint32_t largest = 0;
+    std::vector<std::uint16_t> rowSmallest(height), rowLargest(height);
     EscapeAbort::ClearAbort();
-    bool scanned = EachRow(*image, progress, 0, 2 * height, [&](std::uint32_t y) {
-        const std::uint16_t* in = image->GetRow(y);
-        for (std::uint32_t x = 0; x < width; ++x) {
-            smallest = std::min<std::uint32_t>(smallest, in[x]);
-            largest = std::max<std::uint32_t>(largest, in[x]);
-        }
-    });
+    bool scanned = ForEachRowInBands(
+        height, 64, progress,
+        [&] {
+            return [&](std::uint32_t y) {
+                SampleRange(image->GetRow(y), width, rowSmallest[y], rowLargest[y]);
+            };
+        },
+        0, 2 * height);
     if (!scanned)
         return nullptr;
-    const double span = static_cast<double>(largest) - smallest;
-    std::vector<std::uint16_t> table(65536, 0);
-    if (largest > smallest) {
-        for (std::uint32_t v = smallest; v <= largest; ++v)
-            table[v] = static_cast<std::uint16_t>(std::trunc((v - smallest) / span * maxValue));
-    }
-    return LookUpSecondPass(*image, std::move(result), table, progress);
+    std::uint32_t smallest = std::min<std::uint32_t>(
+        maxValue, *std::min_element(rowSmallest.begin(), rowSmallest.end()));
+    std::uint32_t largest = *std::max_element(rowLargest.begin(), rowLargest.end());
+    const bool flat = largest <= smallest; // a flat picture becomes 0
+    const Stretch stretch{smallest, static_cast<double>(largest) - smallest, double(maxValue)};
+    bool stretched = ForEachRowInBands(
+        height, 64, progress,
+        [&] {
+            return [&](std::uint32_t y) {
+                if (flat)
+                    std::fill_n(result->GetRow(y), width, 0);
+                else
+                    StretchRow(image->GetRow(y), result->GetRow(y), width, stretch);
+            };
+        },
+        height, 2 * height);
+    return stretched ? std::move(result) : nullptr;
 }
 
 void ApplyCalibration(CKIPImage16Bit* image, double factor) {

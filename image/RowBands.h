@@ -11,12 +11,14 @@
 
 // Runs a row operation over bands of rows on every core. The calling thread
 // takes the first band and, after each of its rows, polls for Escape and
-// reports progress (rows done / height); the other bands run on worker threads.
-// makeWorker() gives each thread a callable worker(y) with its own work space.
-// False on abort or when a worker failed.
+// reports progress (first + rows done) / divisor, by default rows done / height;
+// the other bands run on worker threads. makeWorker() gives each thread a
+// callable worker(y) with its own work space. False on abort or when a worker failed.
 template <typename MakeWorker>
 bool ForEachRowInBands(std::uint32_t height, std::uint32_t minimumBand, ProgressCallback progress,
-                       MakeWorker makeWorker) {
+                       MakeWorker makeWorker, std::uint32_t first = 0, std::uint32_t divisor = 0) {
+    if (divisor == 0)
+        divisor = height;
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     unsigned bands = std::max(1u, std::min<unsigned>(cores, height / std::max(1u, minimumBand)));
     std::uint32_t bandRows = (height + bands - 1) / bands;
@@ -56,7 +58,7 @@ bool ForEachRowInBands(std::uint32_t height, std::uint32_t minimumBand, Progress
                 break;
             }
             if (progress != nullptr)
-                progress(static_cast<double>(done) / height);
+                progress(static_cast<double>(first + done) / divisor);
         }
     } catch (...) {
         failed = true;
