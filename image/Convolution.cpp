@@ -3,7 +3,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "image/ConvolutionRows.h"
+#include "image/GroupedKernel.h"
 #include "image/Multiversion.h"
+#include "image/ResultImage.h"
+#include "image/RowBands.h"
 
 namespace convolution_detail {
 
@@ -76,16 +80,104 @@ double ApplyKernel(const FilterKernel& kernel, const CKIPImage16Bit& image, std:
     return sum * kernel.scale;
 }
 
+namespace {
+
+using convolution_detail::GroupedKernel;
+using convolution_detail::GroupedRows;
+using convolution_detail::PaddedRowCache;
+
+// Beyond this the grouped sums would send too many pixels back to the formula.
+constexpr double kLargestTolerance = 1e-3;
+
+// Whether the formula's value, within tolerance of value, could round or clamp
+// to another sample than value does: the steps lie at the half-integers.
+bool NearRoundingStep(double value, double tolerance, double maxValue) {
+    if (value <= -1 || value >= maxValue + 1)
+        return false;
+    double step = value + 0.5;
+    return std::abs(step - std::round(step)) <= tolerance;
+}
+
+// One thread's rows: grouped sums where the kernel has a plan, the formula's otherwise.
+class ConvolutionWorker {
+public:
+    ConvolutionWorker(const CKIPImage16Bit& image, const FilterKernel& kernel,
+                      const GroupedKernel* plan, double tolerance, bool addSource,
+                      CKIPImage16Bit& result)
+        : image_(image), kernel_(kernel), plan_(plan), tolerance_(tolerance), addSource_(addSource),
+          result_(result), sums_(image.GetWidth()) {
+        if (plan != nullptr)
+            grouped_ = std::make_unique<GroupedRows>(*plan, image);
+        else
+            cache_ = std::make_unique<PaddedRowCache>(image, kernel);
+    }
+
+    void Row(std::uint32_t y) {
+        const std::uint32_t width = image_.GetWidth();
+        if (grouped_)
+            grouped_->Sums(y, sums_.data());
+        else
+            convolution_detail::KernelSums(kernel_, cache_->For(y, kernel_.CentreRow()),
+                                           sums_.data(), width);
+        const double maxValue = image_.GetMaxValue();
+        const std::uint16_t* in = image_.GetRow(y);
+        std::uint16_t* out = result_.GetRow(y);
+        for (std::uint32_t x = 0; x < width; ++x) {
+            double value = Value(in[x], sums_[x] * kernel_.scale);
+            if (grouped_ && NearRoundingStep(value, tolerance_, maxValue))
+                value = Value(in[x], ApplyKernel(kernel_, image_, x, y));
+            out[x] = ClampRounded(value, maxValue);
+        }
+    }
+
+private:
+    double Value(std::uint16_t source, double kernelValue) const {
+        return addSource_ ? source + kernelValue : kernelValue;
+    }
+
+    const CKIPImage16Bit& image_;
+    const FilterKernel& kernel_;
+    const GroupedKernel* plan_;
+    double tolerance_;
+    bool addSource_;
+    CKIPImage16Bit& result_;
+    std::vector<double> sums_;
+    std::unique_ptr<GroupedRows> grouped_;
+    std::unique_ptr<PaddedRowCache> cache_;
+};
+
+} // namespace
+
+std::unique_ptr<CKIPImage16Bit> ConvolveRows(const CKIPImage16Bit* image,
+                                             const FilterKernel& kernel, ProgressCallback progress,
+                                             bool addSource, const ConvolutionOptions& options) {
+    if (image == nullptr || !image->IsValid() || !KernelFits(kernel, *image))
+        return nullptr;
+    auto result = NewResult(*image); // every picture sample is written
+    if (!result)
+        return nullptr;
+    auto plan = options.allowGrouping ? GroupedKernel::Plan(kernel) : nullptr;
+    double tolerance = 0;
+    if (plan) {
+        tolerance = std::max(plan->Tolerance(kernel.scale, addSource), options.minimumTolerance);
+        if (tolerance > kLargestTolerance && options.minimumTolerance == 0)
+            plan.reset();
+    }
+    EscapeAbort::ClearAbort();
+    auto makeWorker = [&] {
+        return [worker = std::make_unique<ConvolutionWorker>(*image, kernel, plan.get(), tolerance,
+                                                             addSource, *result)](std::uint32_t y) {
+            worker->Row(y);
+        };
+    };
+    if (!ForEachRowInBands(image->GetHeight(), 32, progress, makeWorker))
+        return nullptr;
+    return result;
+}
+
 std::unique_ptr<CKIPImage16Bit> Convolve(const CKIPImage16Bit* image, const FilterKernel& kernel,
                                          ProgressCallback progress) {
-    if (image == nullptr)
-        return nullptr;
-    const double maxValue = image->GetMaxValue();
-    return ConvolveRows(image, kernel, progress,
-                        [&](std::uint32_t, const double* sums, std::uint16_t* out) {
-                            for (std::uint32_t x = 0; x < image->GetWidth(); ++x)
-                                out[x] = ClampRounded(sums[x], maxValue);
-                        });
+    return ConvolveRows(image, kernel, progress, false);
 }
 
 void MakeSmoothingKernel(FilterKernel& kernel, std::uint32_t cols, std::uint32_t rows,

@@ -34,13 +34,19 @@ bool KernelFits(const FilterKernel& kernel, const CKIPImage16Bit& image);
 // The same test on a mask size from the option record, before a kernel is built.
 bool MaskFits(std::uint32_t cols, std::uint32_t rows, const CKIPImage16Bit* image);
 
-// Runs the kernel over every stored row: sums[x] receives ApplyKernel at (x, y)
-// with each pixel's terms added in the kernel's row-major order, then
-// finish(y, sums, result row) writes the row. Null on abort or a kernel that
-// does not fit.
-template <typename Finish>
+// How ConvolveRows may reach each pixel's weighted sum; tests force the
+// formula's tap-by-tap sum for every pixel through minimumTolerance.
+struct ConvolutionOptions {
+    bool allowGrouping = true;
+    double minimumTolerance = 0;
+};
+
+// Every stored sample becomes ClampRounded of the kernel value at (x, y) (plus
+// the source sample when addSource), the kernel value being ApplyKernel's:
+// each pixel's terms in the kernel's row-major order, or a sum of grouped
+// terms wherever that cannot change the rounded result. Null on abort or a
+// kernel that does not fit.
 std::unique_ptr<CKIPImage16Bit> ConvolveRows(const CKIPImage16Bit* image,
                                              const FilterKernel& kernel, ProgressCallback progress,
-                                             Finish finish);
-
-#include "image/ConvolutionRows.h"
+                                             bool addSource,
+                                             const ConvolutionOptions& options = {});

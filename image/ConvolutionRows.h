@@ -6,7 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "image/RowBands.h"
+#include "image/FilterKernel.h"
+#include "image/Image16.h"
 
 namespace convolution_detail {
 
@@ -64,30 +65,3 @@ private:
 };
 
 } // namespace convolution_detail
-
-template <typename Finish>
-std::unique_ptr<CKIPImage16Bit> ConvolveRows(const CKIPImage16Bit* image,
-                                             const FilterKernel& kernel, ProgressCallback progress,
-                                             Finish finish) {
-    if (image == nullptr || !image->IsValid() || !KernelFits(kernel, *image))
-        return nullptr;
-    auto result = image->Clone();
-    if (!result)
-        return nullptr;
-    const std::uint32_t width = image->GetWidth();
-    const std::uint32_t height = image->GetHeight();
-    EscapeAbort::ClearAbort();
-    auto makeWorker = [&] {
-        return [&, cache = std::make_shared<convolution_detail::PaddedRowCache>(*image, kernel),
-                sums = std::make_shared<std::vector<double>>(width)](std::uint32_t y) {
-            convolution_detail::KernelSums(kernel, cache->For(y, kernel.CentreRow()), sums->data(),
-                                           width);
-            for (double& sum : *sums)
-                sum *= kernel.scale;
-            finish(y, sums->data(), result->GetRow(y));
-        };
-    };
-    if (!ForEachRowInBands(height, 32, progress, makeWorker))
-        return nullptr;
-    return result;
-}

@@ -314,13 +314,7 @@ std::unique_ptr<CKIPImage16Bit> LaplaceEnhance(const CKIPImage16Bit* image, std:
         return nullptr;
     FilterKernel kernel;
     MakeLaplaceKernel(kernel, cols, rows, strength);
-    const double maxValue = image->GetMaxValue();
-    return ConvolveRows(image, kernel, progress,
-                        [&](std::uint32_t y, const double* sums, std::uint16_t* out) {
-                            const std::uint16_t* in = image->GetRow(y);
-                            for (std::uint32_t x = 0; x < image->GetWidth(); ++x)
-                                out[x] = ClampRounded(in[x] + sums[x], maxValue);
-                        });
+    return ConvolveRows(image, kernel, progress, true);
 }
 
 std::unique_ptr<CKIPImage16Bit> NormalizeImage(const CKIPImage16Bit* image,
