@@ -85,6 +85,7 @@ void TableLookUp(const cv::Mat& source, cv::Mat& result, const std::vector<std::
     }
 }
 
+// The default chains of the three processing families (a posterior capture).
 std::unique_ptr<CKIPImage16Bit> ToviRayChain(const CKIPImage16Bit* frame) {
     auto image = InvertImage(frame);
     image = AutoLevel(image.get(), 0.0075, 0.0025);
@@ -95,25 +96,48 @@ std::unique_ptr<CKIPImage16Bit> ToviRayChain(const CKIPImage16Bit* frame) {
     return NormalizeImage(image.get());
 }
 
-void OpenCvToviRayChain(const cv::Mat& source, cv::Mat& result) {
+std::unique_ptr<CKIPImage16Bit> Chain2000(const CKIPImage16Bit* frame, bool plus) {
+    auto image = InvertImage(frame);
+    if (plus)
+        image = GammaCorrect(image.get(), 0.7);
+    image = AutoLevel(image.get(), 0.0075, 0.0025);
+    image = AdjustBrightnessContrast(image.get(), -10, plus ? 0 : 10);
+    image = GammaCorrect(image.get(), 0.75);
+    image = MedianFilter(image.get(), 3);
+    return NormalizeImage(image.get());
+}
+
+// The same steps in OpenCV: a table look-up for each pointwise step, then the
+// median, the sharpening filter when there is one, and the min-max stretch.
+void OpenCvChain(const cv::Mat& source, cv::Mat& result, int lookUps, int median,
+                 const cv::Mat* sharpen) {
     static const std::vector<std::uint16_t> table = [] {
         std::vector<std::uint16_t> t(65536);
         for (std::size_t i = 0; i < t.size(); ++i)
             t[i] = static_cast<std::uint16_t>(65535 - i);
         return t;
     }();
-    FilterKernel sharpen;
-    MakeSharpenKernel(sharpen, 21, 21, 5);
-    cv::Mat step;
-    TableLookUp(source, step, table); // invert
-    TableLookUp(step, result, table); // levels
-    TableLookUp(result, step, table); // brightness and contrast
-    TableLookUp(step, result, table); // gamma
-    cv::Mat eight;                    // medianBlur takes 16 bits only up to 5 x 5
-    cv::medianBlur(result, step, 5);
-    Filter2D(step, result, KernelMat(sharpen));
+    cv::Mat step = source;
+    for (int i = 0; i < lookUps; ++i) {
+        TableLookUp(step, result, table);
+        step = result.clone();
+    }
+    cv::medianBlur(step, result, median); // 16 bits only up to 5 x 5
+    if (sharpen != nullptr) {
+        Filter2D(result, step, *sharpen);
+        result = step;
+    }
     cv::normalize(result, step, 0, 65535, cv::NORM_MINMAX);
     result = step;
+}
+
+void OpenCvToviRayChain(const cv::Mat& source, cv::Mat& result) {
+    static const cv::Mat sharpen = [] {
+        FilterKernel kernel;
+        MakeSharpenKernel(kernel, 21, 21, 5);
+        return KernelMat(kernel);
+    }();
+    OpenCvChain(source, result, 4, 5, &sharpen);
 }
 
 } // namespace
@@ -211,6 +235,18 @@ void ChainToviRay(benchmark::State& s, Frame f) {
 void CvChainToviRay(benchmark::State& s, Frame f) {
     OpenCv(s, f, OpenCvToviRayChain);
 }
+void Chain2000(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return Chain2000(i, false); });
+}
+void CvChain2000(benchmark::State& s, Frame f) {
+    OpenCv(s, f, [](const cv::Mat& in, cv::Mat& out) { OpenCvChain(in, out, 4, 3, nullptr); });
+}
+void Chain2000Plus(benchmark::State& s, Frame f) {
+    Ours(s, f, [](auto* i) { return Chain2000(i, true); });
+}
+void CvChain2000Plus(benchmark::State& s, Frame f) {
+    OpenCv(s, f, [](const cv::Mat& in, cv::Mat& out) { OpenCvChain(in, out, 5, 3, nullptr); });
+}
 
 #define BOTH_FRAMES(name)                                                                          \
     BENCHMARK_CAPTURE(name, ToviRay, kToviRay)->Unit(benchmark::kMillisecond);                     \
@@ -237,3 +273,10 @@ BOTH_FRAMES(CvLevels);
 BOTH_FRAMES(CvNormalize);
 BOTH_FRAMES(ChainToviRay);
 BOTH_FRAMES(CvChainToviRay);
+// The 2000-series chains run on 2000-series frames only.
+#define LARGEST_FRAME(name)                                                                        \
+    BENCHMARK_CAPTURE(name, Largest2000, kLargest2000)->Unit(benchmark::kMillisecond)
+LARGEST_FRAME(Chain2000);
+LARGEST_FRAME(CvChain2000);
+LARGEST_FRAME(Chain2000Plus);
+LARGEST_FRAME(CvChain2000Plus);

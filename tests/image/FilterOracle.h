@@ -111,4 +111,36 @@ inline std::unique_ptr<CKIPImage16Bit> Median(const CKIPImage16Bit& image, std::
     });
 }
 
+inline std::unique_ptr<CKIPImage16Bit>
+BrightnessContrast(const CKIPImage16Bit& image, std::int32_t brightness, std::int32_t contrast) {
+    double maxValue = image.GetMaxValue();
+    double mid = image.GetLevelCount() / 2;
+    double offset = brightness / 100.0 * maxValue;
+    double gain = contrast / 100.0;
+    return Map(image, [&](std::uint32_t, std::uint32_t, std::uint16_t sample) {
+        double v = sample;
+        double w = v + (v - mid) * gain + offset;
+        if (w < 0)
+            return std::uint16_t{0};
+        if (w > maxValue)
+            return static_cast<std::uint16_t>(maxValue);
+        return static_cast<std::uint16_t>(std::trunc(w));
+    });
+}
+
+inline std::unique_ptr<CKIPImage16Bit> Normalize(const CKIPImage16Bit& image) {
+    std::uint32_t maxValue = image.GetMaxValue(), smallest = maxValue, largest = 0;
+    for (std::uint32_t y = 0; y < image.GetHeight(); ++y)
+        for (std::uint32_t x = 0; x < image.GetWidth(); ++x) {
+            smallest = std::min<std::uint32_t>(smallest, image.GetRow(y)[x]);
+            largest = std::max<std::uint32_t>(largest, image.GetRow(y)[x]);
+        }
+    return Map(image, [&](std::uint32_t, std::uint32_t, std::uint16_t v) {
+        if (largest == smallest)
+            return std::uint16_t{0};
+        double span = static_cast<double>(largest) - smallest;
+        return static_cast<std::uint16_t>(std::trunc((v - smallest) / span * maxValue));
+    });
+}
+
 } // namespace oracle

@@ -89,6 +89,31 @@ TEST(Filters, MediansMatchTheOracle) {
     }
 }
 
+TEST(Filters, PointwiseStepsMatchTheOracle) {
+    auto ramp = std::make_unique<CKIPImage16Bit>(); // every value, so the stretch spans maxValue
+    ramp->Create(256, 256, 259, 16, 0, 0);
+    for (std::uint32_t y = 0; y < 256; ++y)
+        for (std::uint32_t x = 0; x < 256; ++x)
+            ramp->GetRow(y)[x] = static_cast<std::uint16_t>(y * 256 + x);
+    std::vector<std::unique_ptr<CKIPImage16Bit>> images;
+    images.push_back(std::move(ramp));
+    for (const Shape& shape : kShapes)
+        images.push_back(RandomImage(shape, shape.width + 7));
+    for (const auto& image : images) {
+        SCOPED_TRACE(testing::Message() << image->GetWidth() << "x" << image->GetHeight());
+        ExpectSame(NormalizeImage(image.get()).get(), oracle::Normalize(*image).get(), "normalize");
+        for (auto [brightness, contrast] : {std::pair{-5, 5}, {-10, 0}, {37, -120}, {0, 300}})
+            ExpectSame(AdjustBrightnessContrast(image.get(), brightness, contrast).get(),
+                       oracle::BrightnessContrast(*image, brightness, contrast).get(), "b/c");
+    }
+    // A narrow range whose stretch factor is no whole number.
+    auto narrow = RandomImage({90, 30, 16}, 3);
+    for (std::uint32_t y = 0; y < 30; ++y)
+        for (std::uint32_t x = 0; x < 90; ++x)
+            narrow->GetRow(y)[x] = static_cast<std::uint16_t>(1000 + narrow->GetRow(y)[x] % 777);
+    ExpectSame(NormalizeImage(narrow.get()).get(), oracle::Normalize(*narrow).get(), "narrow");
+}
+
 TEST(Filters, MedianRemovalRules) {
     auto dot = Flat(9, 9, 100);
     dot->GetRow(4)[4] = 65535;
