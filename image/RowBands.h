@@ -9,6 +9,91 @@
 
 #include "image/EscapeAbort.h"
 
+namespace row_bands {
+
+struct Bands {
+    unsigned count;
+    std::uint32_t rows; // per band
+    std::uint32_t Begin(unsigned band) const { return band * rows; }
+    std::uint32_t End(unsigned band, std::uint32_t height) const {
+        return std::min(height, (band + 1) * rows);
+    }
+};
+
+inline Bands PlanBands(std::uint32_t height, std::uint32_t minimumBand) {
+    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    unsigned count = std::max(1u, std::min<unsigned>(cores, height / std::max(1u, minimumBand)));
+    return {count, (height + count - 1) / count};
+}
+
+// The rows shared by the threads of one run: stop and failure flags and the
+// count of rows done for progress.
+struct Run {
+    std::atomic<bool> stop{false};
+    std::atomic<bool> failed{false};
+    std::atomic<bool> aborted{false};
+    std::atomic<std::uint32_t> done{0};
+
+    template <typename Row> void Rows(std::uint32_t begin, std::uint32_t end, Row& row) {
+        try {
+            for (std::uint32_t y = begin; y < end && !stop; ++y) {
+                row(y);
+                ++done;
+            }
+        } catch (...) {
+            failed = true;
+            stop = true;
+        }
+    }
+
+    // The calling thread's band: Escape is polled and progress (first + rows
+    // done) / divisor reported after each row.
+    template <typename Row>
+    void PolledRows(std::uint32_t end, Row& row, ProgressCallback progress, std::uint32_t first,
+                    std::uint32_t divisor) {
+        try {
+            for (std::uint32_t y = 0; y < end && !stop; ++y) {
+                row(y);
+                ++done;
+                if (EscapeAbort::PollAbort()) {
+                    aborted = true;
+                    stop = true;
+                    break;
+                }
+                if (progress != nullptr)
+                    progress(static_cast<double>(first + done) / divisor);
+            }
+        } catch (...) {
+            failed = true;
+            stop = true;
+        }
+    }
+
+    bool Succeeded() const { return !aborted && !failed; }
+};
+
+// Starts body(band) on a thread for every band but the first; a band whose
+// thread cannot start fails the run.
+template <typename Body>
+std::vector<std::thread> StartBands(const Bands& bands, Run& run, Body& body) {
+    std::vector<std::thread> threads;
+    try {
+        for (unsigned band = 1; band < bands.count; ++band)
+            threads.emplace_back(body, band);
+    } catch (...) {
+        run.failed = true;
+        run.stop = true;
+    }
+    return threads;
+}
+
+inline void Join(std::vector<std::thread>& threads) {
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+} // namespace row_bands
+
 // Runs a row operation over bands of rows on every core. The calling thread
 // takes the first band and, after each of its rows, polls for Escape and
 // reports progress (first + rows done) / divisor, by default rows done / height;
@@ -17,56 +102,68 @@
 template <typename MakeWorker>
 bool ForEachRowInBands(std::uint32_t height, std::uint32_t minimumBand, ProgressCallback progress,
                        MakeWorker makeWorker, std::uint32_t first = 0, std::uint32_t divisor = 0) {
-    if (divisor == 0)
-        divisor = height;
-    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    unsigned bands = std::max(1u, std::min<unsigned>(cores, height / std::max(1u, minimumBand)));
-    std::uint32_t bandRows = (height + bands - 1) / bands;
-    std::atomic<bool> stop{false};
-    std::atomic<bool> failed{false};
-    std::atomic<std::uint32_t> done{0};
-    auto runBand = [&](unsigned band) {
+    const row_bands::Bands bands = row_bands::PlanBands(height, minimumBand);
+    row_bands::Run run;
+    auto body = [&](unsigned band) {
         try {
             auto worker = makeWorker();
-            std::uint32_t end = std::min(height, (band + 1) * bandRows);
-            for (std::uint32_t y = band * bandRows; y < end && !stop; ++y) {
-                worker(y);
-                ++done;
-            }
+            run.Rows(bands.Begin(band), bands.End(band, height), worker);
         } catch (...) {
-            failed = true;
-            stop = true;
+            run.failed = true;
+            run.stop = true;
         }
     };
-    std::vector<std::thread> workers;
-    try {
-        for (unsigned band = 1; band < bands; ++band)
-            workers.emplace_back(runBand, band);
-    } catch (...) {
-        stop = true;
-        failed = true;
-    }
-    bool aborted = false;
+    std::vector<std::thread> threads = row_bands::StartBands(bands, run, body);
     try {
         auto worker = makeWorker();
-        for (std::uint32_t y = 0; y < std::min(height, bandRows) && !stop; ++y) {
-            worker(y);
-            ++done;
-            if (EscapeAbort::PollAbort()) {
-                aborted = true;
-                stop = true;
-                break;
-            }
-            if (progress != nullptr)
-                progress(static_cast<double>(first + done) / divisor);
-        }
+        run.PolledRows(bands.End(0, height), worker, progress, first,
+                       divisor == 0 ? height : divisor);
     } catch (...) {
-        failed = true;
-        stop = true;
+        run.failed = true;
+        run.stop = true;
     }
-    for (std::thread& worker : workers)
-        worker.join();
-    return !aborted && !failed;
+    row_bands::Join(threads);
+    return run.Succeeded();
+}
+
+// Two passes over the rows on the same threads, for operations that must see
+// every row before changing any: each thread does its band of firstPass(y);
+// when all are done, between() runs once on the calling thread, then each thread does its band of
+// secondPass(y). The calling thread polls for Escape and reports progress y / (2 x height) in the
+// first pass and (height + y) / (2 x height) in the second. False on abort or failure.
+template <typename FirstPass, typename Between, typename SecondPass>
+bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
+                           ProgressCallback progress, FirstPass firstPass, Between between,
+                           SecondPass secondPass) {
+    const row_bands::Bands bands = row_bands::PlanBands(height, minimumBand);
+    row_bands::Run one, two;
+    std::atomic<unsigned> arrived{0};
+    std::atomic<bool> released{false};
+    auto body = [&](unsigned band) {
+        one.Rows(bands.Begin(band), bands.End(band, height), firstPass);
+        ++arrived;
+        while (!released) // the passes take a fraction of a millisecond
+            std::this_thread::yield();
+        if (!two.stop)
+            two.Rows(bands.Begin(band), bands.End(band, height), secondPass);
+    };
+    std::vector<std::thread> threads = row_bands::StartBands(bands, one, body);
+    one.PolledRows(bands.End(0, height), firstPass, progress, 0, 2 * height);
+    while (arrived != threads.size())
+        std::this_thread::yield();
+    try {
+        if (one.stop)
+            two.stop = true;
+        else
+            between();
+    } catch (...) {
+        two.failed = true;
+        two.stop = true;
+    }
+    released = true;
+    two.PolledRows(bands.End(0, height), secondPass, progress, height, 2 * height);
+    row_bands::Join(threads);
+    return one.Succeeded() && two.Succeeded();
 }
 
 // Runs work(i) for i in 0 ... count - 1 split over the cores, without polling

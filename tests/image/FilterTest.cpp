@@ -112,6 +112,14 @@ TEST(Filters, PointwiseStepsMatchTheOracle) {
         for (std::uint32_t x = 0; x < 90; ++x)
             narrow->GetRow(y)[x] = static_cast<std::uint16_t>(1000 + narrow->GetRow(y)[x] % 777);
     ExpectSame(NormalizeImage(narrow.get()).get(), oracle::Normalize(*narrow).get(), "narrow");
+    // Every offset of many ranges, the stretch factor's whole-number cases among them.
+    for (std::uint32_t span = 1; span < 700; span += 3) {
+        auto every = std::make_unique<CKIPImage16Bit>();
+        every->Create(span + 1, 1, span + 1, 16, 0, 0);
+        for (std::uint32_t x = 0; x <= span; ++x)
+            every->GetRow(0)[x] = static_cast<std::uint16_t>(500 + x);
+        ExpectSame(NormalizeImage(every.get()).get(), oracle::Normalize(*every).get(), "every");
+    }
 }
 
 TEST(Filters, MedianRemovalRules) {

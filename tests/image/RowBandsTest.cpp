@@ -70,3 +70,45 @@ TEST(RowBands, AbortAndFailuresStopTheRun) {
                              }),
                  std::runtime_error);
 }
+
+TEST(RowBands, TwoPassesSeeEveryFirstPassRowBeforeTheSecond) {
+    const std::uint32_t height = 900;
+    std::vector<std::atomic<int>> first(height), second(height);
+    std::atomic<bool> secondBeforeFirst{false};
+    int betweens = 0;
+    progressSeen.clear();
+    EscapeAbort::ClearAbort();
+    bool done = ForEachRowInTwoPasses(
+        height, 16, RecordProgress, [&](std::uint32_t y) { ++first[y]; },
+        [&] {
+            ++betweens;
+            for (const auto& count : first)
+                if (count != 1)
+                    secondBeforeFirst = true;
+        },
+        [&](std::uint32_t y) { ++second[y]; });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(betweens, 1);
+    EXPECT_FALSE(secondBeforeFirst);
+    for (std::uint32_t y = 0; y < height; ++y)
+        ASSERT_EQ(second[y].load(), 1);
+    ASSERT_FALSE(progressSeen.empty());
+    EXPECT_LE(progressSeen.front(), 0.5);
+    EXPECT_GT(progressSeen.back(), 0.5);
+    EXPECT_LE(progressSeen.back(), 1.0);
+
+    // An abort in the first pass skips what follows; a throwing row fails the run.
+    platform::SetEscapeKeySource([] { return true; });
+    EXPECT_FALSE(ForEachRowInTwoPasses(
+        height, 16, nullptr, [](std::uint32_t) {}, [&] { ++betweens; },
+        [&](std::uint32_t y) { ++second[y]; }));
+    platform::SetEscapeKeySource(nullptr);
+    EXPECT_EQ(betweens, 1);
+    EXPECT_EQ(second[height - 1].load(), 1);
+    EXPECT_FALSE(ForEachRowInTwoPasses(
+        height, 16, nullptr, [](std::uint32_t) {}, [] {},
+        [](std::uint32_t y) {
+            if (y == height - 1)
+                throw std::runtime_error("row failed");
+        }));
+}
