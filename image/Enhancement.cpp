@@ -62,26 +62,19 @@ std::unique_ptr<CKIPImage16Bit> MapSamples(const CKIPImage16Bit* image,
     return done ? std::move(result) : nullptr;
 }
 
-// table[v] = formula(v) for v from first to last, in chunks over the cores.
-template <typename Formula>
-void FillTable(std::vector<std::uint16_t>& table, std::uint32_t first, std::uint32_t last,
-               Formula formula) {
-    constexpr std::uint32_t kChunk = 1024;
-    std::uint32_t chunks = (last - first) / kChunk + 1;
-    ParallelFor(chunks, 8, [&](std::uint32_t chunk) {
-        std::uint32_t begin = first + chunk * kChunk;
-        std::uint32_t end = std::min<std::uint32_t>(last, begin + kChunk - 1);
-        for (std::uint32_t v = begin; v <= end; ++v)
-            table[v] = formula(v);
-    });
-}
-
 // Samples above the significant bits are looked up as the maximum in tables; the
-// formulas are evaluated for every value up to maxValue.
+// formulas are evaluated for every value up to maxValue, in chunks over the cores.
 template <typename Formula>
 std::vector<std::uint16_t> TableOf(std::uint32_t maxValue, Formula formula) {
     std::vector<std::uint16_t> table(std::size_t{maxValue} + 1);
-    FillTable(table, 0, maxValue, formula);
+    constexpr std::uint32_t kChunk = 1024;
+    std::uint32_t chunks = maxValue / kChunk + 1;
+    ParallelFor(chunks, 8, [&](std::uint32_t chunk) {
+        std::uint32_t begin = chunk * kChunk;
+        std::uint32_t end = std::min<std::uint32_t>(maxValue, begin + kChunk - 1);
+        for (std::uint32_t v = begin; v <= end; ++v)
+            table[v] = formula(v);
+    });
     return table;
 }
 
