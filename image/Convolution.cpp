@@ -104,7 +104,7 @@ public:
     ConvolutionWorker(const CKIPImage16Bit& image, const FilterKernel& kernel,
                       const GroupedKernel* plan, double tolerance, bool addSource,
                       CKIPImage16Bit& result)
-        : image_(image), kernel_(kernel), plan_(plan), tolerance_(tolerance), addSource_(addSource),
+        : image_(image), kernel_(kernel), tolerance_(tolerance), addSource_(addSource),
           result_(result), sums_(image.GetWidth()) {
         if (plan != nullptr)
             grouped_ = std::make_unique<GroupedRows>(*plan, image);
@@ -137,7 +137,6 @@ private:
 
     const CKIPImage16Bit& image_;
     const FilterKernel& kernel_;
-    const GroupedKernel* plan_;
     double tolerance_;
     bool addSource_;
     CKIPImage16Bit& result_;

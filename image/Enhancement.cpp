@@ -132,34 +132,30 @@ struct Stretch {
     bool viaReciprocal;
 };
 
-// trunc((v - smallest) / span x maxValue) for a row.
+// trunc((v - smallest) / span x maxValue) of an offset v - smallest, by the
+// quotient as written or through the reciprocal of span, which is quicker.
+inline std::int32_t ByQuotient(std::int32_t offset, const Stretch& stretch) {
+    return static_cast<std::int32_t>(offset / stretch.span * stretch.maxValue);
+}
+inline std::int32_t ByReciprocal(std::int32_t offset, double reciprocal, const Stretch& stretch) {
+    return static_cast<std::int32_t>(offset * reciprocal * stretch.maxValue);
+}
+
 TOVI_PIXEL_LOOP void StretchByQuotient(const std::uint16_t* __restrict__ in,
                                        std::uint16_t* __restrict__ out, std::size_t width,
                                        Stretch stretch) {
-    for (std::size_t x = 0; x < width; ++x) {
-        double v = static_cast<std::int32_t>(in[x] - stretch.smallest);
-        out[x] = static_cast<std::uint16_t>(
-            static_cast<std::int32_t>(v / stretch.span * stretch.maxValue));
-    }
+    const auto smallest = static_cast<std::int32_t>(stretch.smallest);
+    for (std::size_t x = 0; x < width; ++x)
+        out[x] = static_cast<std::uint16_t>(ByQuotient(in[x] - smallest, stretch));
 }
 
-// The same through the reciprocal of span, quicker than dividing.
 TOVI_PIXEL_LOOP void StretchByReciprocal(const std::uint16_t* __restrict__ in,
                                          std::uint16_t* __restrict__ out, std::size_t width,
                                          Stretch stretch) {
+    const auto smallest = static_cast<std::int32_t>(stretch.smallest);
     const double reciprocal = 1 / stretch.span;
-    for (std::size_t x = 0; x < width; ++x) {
-        double v = static_cast<std::int32_t>(in[x] - stretch.smallest);
-        out[x] = static_cast<std::uint16_t>(
-            static_cast<std::int32_t>(v * reciprocal * stretch.maxValue));
-    }
-}
-
-double ByQuotient(std::uint32_t offset, const Stretch& stretch) {
-    return static_cast<double>(offset) / stretch.span * stretch.maxValue;
-}
-double ByReciprocal(std::uint32_t offset, const Stretch& stretch) {
-    return static_cast<double>(offset) * (1 / stretch.span) * stretch.maxValue;
+    for (std::size_t x = 0; x < width; ++x)
+        out[x] = static_cast<std::uint16_t>(ByReciprocal(in[x] - smallest, reciprocal, stretch));
 }
 
 // Both products lie within 4e-11 of offset x maxValue / span, which is at least
@@ -175,8 +171,9 @@ Stretch PlanStretch(std::uint32_t smallest, std::uint32_t span, std::uint32_t ma
     }
     const std::uint32_t period = span / multiples;
     for (std::uint32_t offset = 0; offset <= span && stretch.viaReciprocal; offset += period)
-        stretch.viaReciprocal = static_cast<std::int32_t>(ByQuotient(offset, stretch)) ==
-                                static_cast<std::int32_t>(ByReciprocal(offset, stretch));
+        stretch.viaReciprocal =
+            ByQuotient(static_cast<std::int32_t>(offset), stretch) ==
+            ByReciprocal(static_cast<std::int32_t>(offset), 1 / stretch.span, stretch);
     return stretch;
 }
 
