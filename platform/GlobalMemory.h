@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace platform {
 
@@ -14,5 +15,11 @@ void* GlobalLockBlock(GlobalHandle block);
 void GlobalUnlockBlock(GlobalHandle block);
 std::size_t GlobalBlockSize(GlobalHandle block);
 void GlobalFreeBlock(GlobalHandle block);
+
+// A block that is freed unless it is released to its new owner.
+struct GlobalBlockFree {
+    void operator()(GlobalHandle block) const { GlobalFreeBlock(block); }
+};
+using OwnedGlobalBlock = std::unique_ptr<void, GlobalBlockFree>;
 
 } // namespace platform

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
+#include <stdexcept>
 
 #include "image/Orientation.h"
 #include "image/PackedDib.h"
@@ -26,6 +28,10 @@ PluginState& State() {
 template <typename R, typename F> R Guarded(R failure, F&& body) noexcept {
     try {
         return body();
+    } catch (const std::bad_alloc&) {
+        SetLastErrorText(Translate("Out of memory"));
+    } catch (const std::length_error&) {
+        SetLastErrorText(Translate("Out of memory"));
     } catch (const std::exception& error) {
         SetLastErrorText(error.what());
     } catch (...) {
@@ -129,10 +135,22 @@ const CapturedImage* CaptureWithController(unsigned permanentTeeth, unsigned pri
     });
 }
 
+// Whatever ends the capture, a later one may start.
+class CaptureActiveScope {
+public:
+    explicit CaptureActiveScope(PluginState& state) : state_(state) { state_.captureActive = 1; }
+    ~CaptureActiveScope() { state_.captureActive = 0; }
+    CaptureActiveScope(const CaptureActiveScope&) = delete;
+    CaptureActiveScope& operator=(const CaptureActiveScope&) = delete;
+
+private:
+    PluginState& state_;
+};
+
 platform::GlobalHandle RunCapture(unsigned permanentTeeth, unsigned primaryTeeth, bool sixteenBit,
                                   const char* tag) {
     PluginState& state = State();
-    state.captureActive = 1;
+    CaptureActiveScope active(state);
     state.permanentTeeth = permanentTeeth;
     state.primaryTeeth = primaryTeeth;
     const CapturedImage* image = CaptureWithController(permanentTeeth, primaryTeeth, sixteenBit);
@@ -140,14 +158,14 @@ platform::GlobalHandle RunCapture(unsigned permanentTeeth, unsigned primaryTeeth
     if (image == nullptr)
         LogError(LastErrorText());
     MainLog.Log("%s::Converting to an HGLOBAL", tag);
-    platform::GlobalHandle result = nullptr;
+    platform::OwnedGlobalBlock result;
     if (image != nullptr)
-        result = Guarded<platform::GlobalHandle>(nullptr, [&] { return image->CreatePackedDIB(); });
+        result.reset(
+            Guarded<platform::GlobalHandle>(nullptr, [&] { return image->CreatePackedDIB(); }));
     MainLog.Log("%s::HGLOBAL conversion complete", tag);
     SendTermination();
-    state.captureActive = 0;
     MainLog.Log("%s::End", tag);
-    return result;
+    return result.release();
 }
 
 platform::GlobalHandle CaptureExport(unsigned permanentTeeth, unsigned primaryTeeth,

@@ -7,14 +7,13 @@
 #include <mutex>
 
 #include "platform/Clock.h"
+#include "simulator/Protocol.h"
 
 namespace simulator {
 
 namespace {
 
-constexpr std::uint8_t kStatusReply = 0x83;
-constexpr std::uint8_t kWaitingStatus = 0x10;
-constexpr std::uint8_t kIntegratingStatus = 0x20;
+using namespace protocol;
 
 SensorMemory2000 BuildMemory(const Sensor2000Config& config) {
     if (config.memoryImage)
@@ -44,29 +43,16 @@ Sensor2000::Sensor2000(Sensor2000Config config)
     : config_(std::move(config)), memory_(BuildMemory(config_)) {}
 
 std::optional<Sensor2000::Geometry> Sensor2000::GeometryFor(std::uint8_t sizeCode) {
-    struct Size {
-        std::uint8_t fullCode, binnedCode;
-        std::uint32_t pixels, lines;
-        bool alwaysInterleaved;
-    };
-    static const Size sizes[] = {{0x25, 0x27, 468, 578, true},
-                                 {0x29, 0x2B, 578, 800, true},
-                                 {0x2D, 0x2F, 890, 1420, false},
-                                 {0x21, 0x23, 1156, 1600, false}};
-    for (const Size& size : sizes) {
+    for (const SizeClass& size : kSizeClasses) {
         if (sizeCode != size.fullCode && sizeCode != size.binnedCode)
             continue;
-        Geometry geometry{size.pixels, size.lines};
-        if (size.alwaysInterleaved) {
-            // Every pixel comes twice as many samples long; the image keeps its size.
-            geometry = {size.pixels, size.lines, size.pixels, size.lines, 2 * size.pixels, true, 3};
-        } else if (sizeCode == size.binnedCode) {
-            geometry = {size.pixels, size.lines, size.pixels / 2, size.lines / 2, size.pixels,
-                        true,        3};
-        } else {
-            geometry = {size.pixels, size.lines, size.pixels, size.lines, size.pixels, false, 7};
-        }
-        return geometry;
+        const std::uint32_t pixels = size.pixelsPerLine, lines = size.lines;
+        // Classes A and B send every pixel as two samples; the image keeps its size.
+        if (size.name == 'A' || size.name == 'B')
+            return Geometry{pixels, lines, pixels, lines, 2 * pixels, true, 3};
+        if (sizeCode == size.binnedCode)
+            return Geometry{pixels, lines, pixels / 2, lines / 2, pixels, true, 3};
+        return Geometry{pixels, lines, pixels, lines, pixels, false, 7};
     }
     return std::nullopt;
 }
@@ -82,38 +68,39 @@ void Sensor2000::Command(const std::uint8_t* bytes, std::size_t length) {
     if (length == 0)
         return;
     switch (bytes[0]) {
-    case 0x0F:
+    case kResetCommand:
         if (length == 1)
             ResetConnection();
         break;
-    case 0x02:
+    case kSubCommand:
         if (length >= 2)
             SubCommand(bytes[1], bytes + 2, length - 2);
         break;
-    case 0x04:
+    case kIntegrationTimeCommand:
         if (length == 3)
             integrationTime_ = (std::uint32_t{bytes[1]} << 8) | bytes[2];
         break;
-    case 0x05:
+    case kThresholdCommand:
         if (length == 2)
             threshold_ = bytes[1];
         break;
-    case 0x06:
+    case kMacIdCommand:
         if (length == 1)
             bulk_.assign(config_.macId.begin(), config_.macId.end()), bulkPosition_ = 0;
         break;
-    case 0x08:
+    case kPowerCommand:
         if (length == 2)
             powered_ = bytes[1] != 0;
         break;
-    case 0x0C:
+    case kReadMemoryCommand:
         if (length == 5)
             QueueMemory((std::uint32_t{bytes[3]} << 8) | bytes[4],
                         (std::uint32_t{bytes[1]} << 8) | bytes[2]);
         break;
-    case 0x0E:
-        if (length == 3 && bytes[1] == 0xAA && bytes[2] == 0x55)
-            QueueReply({0x8E, 0xAA, static_cast<std::uint8_t>(config_.xilinxError ? 0xFF : 0x55)});
+    case kEchoCommand:
+        if (length == 3 && bytes[1] == kEchoFirst && bytes[2] == kEchoSecond)
+            QueueReply(
+                {kEchoReply, kEchoFirst, config_.xilinxError ? kEchoXilinxError : kEchoGood});
         break;
     default:
         break;
@@ -121,19 +108,30 @@ void Sensor2000::Command(const std::uint8_t* bytes, std::size_t length) {
 }
 
 void Sensor2000::SubCommand(std::uint8_t code, const std::uint8_t* rest, std::size_t restLength) {
-    if (code == 0xC0 && restLength == 0) {
+    if (code == kMemoryPresent && restLength == 0) {
         QueueReply({static_cast<std::uint8_t>(config_.memoryPresent ? 1 : 0)});
-    } else if (code == 0x20 && restLength == 1) {
+    } else if (code == kFlush && restLength == 0) {
+        Flush();
+    } else if (code == kArmDetection && restLength == 1) {
+        // Without a known size the sensor cannot integrate: it stays idle and silent.
         armLevel_ = rest[0];
-        state_ = State::Armed;
-        armedAt_ = Now();
-    } else if (code == 0xF0 && restLength == 0) {
+        if (GeometryFor(sizeCode_)) {
+            state_ = State::Armed;
+            armedAt_ = Now();
+        }
+    } else if (code == kTriggerExposure && restLength == 0) {
         ++triggers_;
         if (state_ == State::Armed)
             Expose(false);
     } else if (restLength == 0 && GeometryFor(code)) {
         sizeCode_ = code;
     }
+}
+
+// Whatever the sensor had to send is dropped.
+void Sensor2000::Flush() {
+    ++flushes_;
+    ResetConnection();
 }
 
 void Sensor2000::QueueReply(std::initializer_list<std::uint8_t> bytes) {
@@ -171,18 +169,22 @@ std::uint8_t Sensor2000::StatusCode() {
     case State::Armed:
         if (config_.exposureDelay && Now() - armedAt_ >= *config_.exposureDelay) {
             Expose(true);
-            return config_.readyStatus;
+            return config_.exposureReadyStatus;
         }
-        return kWaitingStatus;
+        return kStatusWaiting;
     case State::DarkIntegrating:
         if (++darkPolls_ > config_.darkFramePolls) {
             state_ = State::DarkReady;
             StartFrame(false);
-            return config_.readyStatus;
+            return config_.darkReadyStatus;
         }
-        return kIntegratingStatus;
+        return kStatusIntegrating;
+    case State::ExposedReady:
+        return config_.exposureReadyStatus;
+    case State::DarkReady:
+        return config_.darkReadyStatus;
     default:
-        return config_.readyStatus;
+        return kStatusIdle;
     }
 }
 
@@ -194,9 +196,7 @@ void Sensor2000::Expose(bool withXray) {
 
 void Sensor2000::StartFrame(bool exposed) {
     std::optional<Geometry> geometry = GeometryFor(sizeCode_);
-    if (!geometry)
-        geometry = GeometryFor(0x25);
-    bulk_ = FrameStream(*geometry, exposed);
+    bulk_ = geometry ? FrameStream(*geometry, exposed) : std::vector<std::uint8_t>();
     bulkPosition_ = 0;
 }
 

@@ -26,7 +26,9 @@ struct Sensor2000Config {
     std::optional<std::uint64_t> exposureDelay = 2000;
     // Status replies of "still integrating" before the dark frame is ready.
     unsigned darkFramePolls = 3;
-    std::uint8_t readyStatus = 0x60;
+    // The status a ready frame reports (0x60, 0x50, 0x40 or 0x30).
+    std::uint8_t exposureReadyStatus = 0x60;
+    std::uint8_t darkReadyStatus = 0x60;
 };
 
 // The sensor's firmware as seen from the pipes: commands in, 64-byte replies
@@ -52,6 +54,7 @@ public:
     std::uint8_t ArmLevel() const { return armLevel_; }
     std::uint8_t SizeCode() const { return sizeCode_; }
     unsigned Triggers() const { return triggers_; }
+    unsigned Flushes() const { return flushes_; }
     bool Powered() const { return powered_; }
 
     // The corrected frame the sensor's defects and offsets hide: the signal of
@@ -74,6 +77,7 @@ private:
     enum class State { Idle, Armed, ExposedReady, DarkIntegrating, DarkReady };
 
     void SubCommand(std::uint8_t code, const std::uint8_t* rest, std::size_t restLength);
+    void Flush();
     void QueueReply(std::initializer_list<std::uint8_t> bytes);
     void QueueMemory(std::uint32_t address, std::uint32_t length);
     void Expose(bool withXray);
@@ -97,6 +101,7 @@ private:
     std::uint8_t armLevel_ = 0;
     std::uint8_t sizeCode_ = 0;
     unsigned triggers_ = 0;
+    unsigned flushes_ = 0;
     bool powered_ = false;
     NoiseSource noise_{2024};
 };

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "hardware/UsbIo.h"
+#include "simulator/Protocol.h"
 #include "support/ByteFields.h"
 #include "support/TextCase.h"
 #include "support/TextFormat.h"
@@ -11,6 +11,8 @@
 namespace simulator {
 
 namespace {
+
+using namespace protocol;
 
 // A driver file's version resource: only the fixed file information.
 class FixedVersion : public platform::VersionResource {
@@ -31,8 +33,18 @@ private:
     std::vector<std::uint8_t> fixed_;
 };
 
-bool IsInEndpoint(std::uint8_t endpoint) {
-    return endpoint == 0x81 || endpoint == 0x86;
+const Pipe* PipeByIndex(std::uint32_t index) {
+    for (const Pipe& pipe : kPipes)
+        if (pipe.index == index)
+            return &pipe;
+    return nullptr;
+}
+
+const Pipe* PipeByEndpoint(std::uint8_t endpoint) {
+    for (const Pipe& pipe : kPipes)
+        if (pipe.endpoint == endpoint)
+            return &pipe;
+    return nullptr;
 }
 
 } // namespace
@@ -134,8 +146,8 @@ bool SimulatedDriver::Serve(Attached& device, std::uint32_t code, const std::uin
         DecodeTransfer(device.family, code, input, inputLength, output, outputLength);
     if (!transfer)
         return false;
-    record.pipe = transfer->pipe;
-    if (!transfer->in)
+    record.pipe = static_cast<std::int32_t>(transfer->pipe->index);
+    if (!transfer->pipe->in)
         record.data.assign(transfer->data, transfer->data + transfer->length);
     return Exchange(*device.sensor, *transfer, fault);
 }
@@ -150,43 +162,39 @@ SimulatedDriver::DecodeTransfer(DriverFamily family, std::uint32_t code, const s
         if (code != kEzUsbTransferRequest || inputLength != 4 || input == nullptr ||
             output == nullptr || outputLength == 0)
             return std::nullopt;
-        std::uint32_t pipe = LoadLittleEndian<std::uint32_t>(input);
-        if (pipe > kImagePipe)
+        const Pipe* pipe = PipeByIndex(LoadLittleEndian<std::uint32_t>(input));
+        if (pipe == nullptr)
             return std::nullopt;
-        bool in = pipe == kReplyPipe || pipe == kImagePipe;
-        return Transfer{static_cast<std::int32_t>(pipe), in, output, outputLength};
+        return Transfer{pipe, output, outputLength};
     }
     if (code != kCyUsbTransferRequest || input == nullptr || output == nullptr ||
         inputLength < kCyUsbHeaderLength || outputLength != inputLength || input != output)
         return std::nullopt;
-    std::uint8_t endpoint = input[13];
-    bool known = endpoint == 0x01 || endpoint == 0x02 || IsInEndpoint(endpoint);
-    if (!known || LoadLittleEndian<std::uint32_t>(&input[30]) != kCyUsbHeaderLength ||
-        LoadLittleEndian<std::uint32_t>(&input[34]) != inputLength - kCyUsbHeaderLength)
+    const Pipe* pipe = PipeByEndpoint(input[kCyUsbEndpointOffset]);
+    if (pipe == nullptr ||
+        LoadLittleEndian<std::uint32_t>(&input[kCyUsbBufferOffsetField]) != kCyUsbHeaderLength ||
+        LoadLittleEndian<std::uint32_t>(&input[kCyUsbBufferLengthField]) !=
+            inputLength - kCyUsbHeaderLength)
         return std::nullopt;
-    for (std::uint32_t i = 0; i < 13; ++i)
+    for (std::uint32_t i = 0; i < kCyUsbEndpointOffset; ++i)
         if (input[i] != 0)
             return std::nullopt;
-    return Transfer{endpoint, IsInEndpoint(endpoint), output + kCyUsbHeaderLength,
-                    inputLength - kCyUsbHeaderLength};
+    return Transfer{pipe, output + kCyUsbHeaderLength, inputLength - kCyUsbHeaderLength};
 }
 
 bool SimulatedDriver::Exchange(Sensor2000& sensor, const Transfer& transfer,
                                std::optional<Fault> fault) {
-    bool reply = transfer.pipe == kReplyPipe || transfer.pipe == 0x81;
-    bool bulkIn = transfer.pipe == kImagePipe || transfer.pipe == 0x86;
     // A failed write never reaches the sensor; a failed read loses what the sensor sent.
-    if (!transfer.in) {
-        bool commands = transfer.pipe == kCommandPipe || transfer.pipe == 0x01;
-        if (commands && fault != Fault::Fail)
+    if (!transfer.pipe->in) {
+        if (transfer.pipe->index == kCommandPipe.index && fault != Fault::Fail)
             sensor.Command(transfer.data, transfer.length);
         return fault != Fault::Fail;
     }
     std::vector<std::uint8_t> received(transfer.length);
     bool delivered = false;
-    if (reply)
-        delivered = transfer.length == 64 && sensor.Reply(received.data());
-    else if (bulkIn)
+    if (transfer.pipe->index == kReplyPipe.index)
+        delivered = transfer.length == kReplyLength && sensor.Reply(received.data());
+    else
         delivered = transfer.length == 0 || sensor.Bulk(received.data(), transfer.length);
     if (!delivered || fault == Fault::Fail)
         return false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/UsbDriver.h"
+#include "simulator/Protocol.h"
 #include "simulator/Sensor2000.h"
 
 namespace simulator {
@@ -21,7 +22,7 @@ struct DriverRequest {
     std::uint32_t code = 0;
     std::vector<std::uint8_t> input;
     std::uint32_t outputLength = 0;
-    std::int32_t pipe = -1;         // decoded pipe (EZ-USB) or endpoint (CyUSB); -1 for resets
+    std::int32_t pipe = -1;         // the pipe index (for CyUSB, of its endpoint); -1 for resets
     std::vector<std::uint8_t> data; // bytes written to the sensor
     bool succeeded = false;
 };
@@ -72,8 +73,7 @@ public:
 
 private:
     struct Transfer {
-        std::int32_t pipe = -1;
-        bool in = false;
+        const protocol::Pipe* pipe = nullptr;
         std::uint8_t* data = nullptr;
         std::uint32_t length = 0;
     };

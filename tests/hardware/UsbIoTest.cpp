@@ -23,23 +23,23 @@ TEST_F(UsbIoTest, EzUsbRequestsCarryThePipeAsFourBytesAndCheckPipesInOrder) {
     std::string path = driver->Attach({}, DriverFamily::EzUsb);
     EzUsbIo io;
     std::uint8_t buffer[64] = {};
-    EXPECT_EQ(io.Read(kReplyPipe, buffer, 64), kUsbNotOpen);
-    EXPECT_EQ(io.Reset(), kUsbRequestFailed); // not checked for a handle
-    ASSERT_EQ(io.Open(path), kUsbOk);
+    EXPECT_EQ(io.Read(1, buffer, 64), -4097);
+    EXPECT_EQ(io.Reset(), -4104); // not checked for a handle
+    ASSERT_EQ(io.Open(path), 0);
     driver->ClearRequests();
 
-    EXPECT_EQ(io.Read(kCommandPipe, buffer, 0), kUsbOk); // length 0 answers before the pipe
-    EXPECT_EQ(io.Read(kCommandPipe, buffer, 4), kUsbBadPipe);
-    EXPECT_EQ(io.Write(kReplyPipe, buffer, 0), kUsbBadPipe);
-    EXPECT_EQ(io.Write(kCommandPipe, buffer, 0), kUsbOk);
+    EXPECT_EQ(io.Read(0, buffer, 0), 0); // length 0 answers before the pipe
+    EXPECT_EQ(io.Read(0, buffer, 4), -4098);
+    EXPECT_EQ(io.Write(1, buffer, 0), -4098);
+    EXPECT_EQ(io.Write(0, buffer, 0), 0);
     EXPECT_TRUE(driver->Requests().empty());
 
     const std::uint8_t echo[] = {0x0E, 0xAA, 0x55};
-    ASSERT_EQ(io.WriteCommand(echo, 3), kUsbOk);
-    ASSERT_EQ(io.ReadReply(buffer), kUsbOk);
+    ASSERT_EQ(io.WriteCommand(echo, 3), 0);
+    ASSERT_EQ(io.ReadReply(buffer), 0);
     ASSERT_EQ(driver->Requests().size(), 2u);
     const auto& write = driver->Requests()[0];
-    EXPECT_EQ(write.code, kEzUsbTransferRequest);
+    EXPECT_EQ(write.code, 0x0022204Eu);
     EXPECT_EQ(write.input, (std::vector<std::uint8_t>{0, 0, 0, 0}));
     EXPECT_EQ(write.data, (std::vector<std::uint8_t>{0x0E, 0xAA, 0x55}));
     const auto& read = driver->Requests()[1];
@@ -52,24 +52,24 @@ TEST_F(UsbIoTest, EzUsbRequestsCarryThePipeAsFourBytesAndCheckPipesInOrder) {
 TEST_F(UsbIoTest, CyUsbWrapsEveryTransferInTheHeaderRecord) {
     std::string path = driver->Attach({}, DriverFamily::CyUsb);
     CyUsbIo io;
-    EXPECT_EQ(io.Reset(), kUsbNotOpen);
-    ASSERT_EQ(io.Open(path), kUsbOk);
+    EXPECT_EQ(io.Reset(), -4097);
+    ASSERT_EQ(io.Open(path), 0);
     driver->ClearRequests();
     std::uint8_t buffer[64] = {};
-    EXPECT_EQ(io.Write(kImagePipe, buffer, 1), kUsbBadPipe);
+    EXPECT_EQ(io.Write(3, buffer, 1), -4098);
     EXPECT_TRUE(driver->Requests().empty());
 
     const std::uint8_t memoryPresent[] = {0x02, 0xC0};
-    ASSERT_EQ(io.WriteCommand(memoryPresent, 2), kUsbOk);
-    ASSERT_EQ(io.ReadReply(buffer), kUsbOk);
+    ASSERT_EQ(io.WriteCommand(memoryPresent, 2), 0);
+    ASSERT_EQ(io.ReadReply(buffer), 0);
     EXPECT_EQ(buffer[0], 1);
     // A zero-length read still goes to the driver, as a bare header.
-    EXPECT_EQ(io.ReadBulk(buffer, 0), kUsbOk);
+    EXPECT_EQ(io.ReadBulk(buffer, 0), 0);
     ASSERT_EQ(driver->Requests().size(), 3u);
 
     const auto& write = driver->Requests()[0].input;
     ASSERT_EQ(write.size(), 40u);
-    EXPECT_EQ(driver->Requests()[0].code, kCyUsbTransferRequest);
+    EXPECT_EQ(driver->Requests()[0].code, 0x00220024u);
     EXPECT_TRUE(std::all_of(write.begin(), write.begin() + 13, [](auto b) { return b == 0; }));
     EXPECT_EQ(write[13], 0x01);
     EXPECT_EQ(LoadLittleEndian<std::uint32_t>(&write[30]), 38u);
@@ -81,17 +81,17 @@ TEST_F(UsbIoTest, CyUsbWrapsEveryTransferInTheHeaderRecord) {
     EXPECT_EQ(driver->Requests()[2].input.size(), 38u);
     EXPECT_EQ(driver->Requests()[2].input[13], 0x86);
 
-    ASSERT_EQ(io.Reset(), kUsbOk);
-    EXPECT_EQ(driver->Requests().back().code, kCyUsbResetRequest);
+    ASSERT_EQ(io.Reset(), 0);
+    EXPECT_EQ(driver->Requests().back().code, 0x00220030u);
 }
 
 TEST_F(UsbIoTest, AFailedOpenLeavesTheChannelClosedUntilAGoodOne) {
     std::string path = driver->Attach({}, DriverFamily::EzUsb);
     EzUsbIo io;
-    EXPECT_EQ(io.Open("\\\\?\\usb#vid_7a1c&pid_2000#absent#{x}"), kUsbOpenFailed);
+    EXPECT_EQ(io.Open("\\\\?\\usb#vid_7a1c&pid_2000#absent#{x}"), -4096);
     EXPECT_FALSE(io.IsOpen());
-    EXPECT_EQ(io.Open(path), kUsbOk);
-    EXPECT_EQ(io.Open(path), kUsbOk); // reopening closes the old handle first
+    EXPECT_EQ(io.Open(path), 0);
+    EXPECT_EQ(io.Open(path), 0); // reopening closes the old handle first
     EXPECT_EQ(driver->OpenHandles(), 1u);
     io.Close();
     EXPECT_EQ(driver->OpenHandles(), 0u);

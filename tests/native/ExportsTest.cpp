@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "platform/GlobalMemory.h"
@@ -59,6 +61,8 @@ public:
         ++captures;
         if (throws)
             throw 42;
+        if (runsOutOfMemory)
+            throw std::bad_alloc();
         if (reenter)
             nested = SEDCaptureImage(0, 0);
         return &image;
@@ -68,6 +72,7 @@ public:
     bool pauseContinues = true;
     bool reenter = false;
     bool throws = false;
+    bool runsOutOfMemory = false;
     int captures = 0;
     int pauses = 0;
     void* nested = reinterpret_cast<void*>(1);
@@ -78,6 +83,10 @@ public:
 int terminations = 0;
 void SED_CALL CountStatus(int, int code, const char*) {
     terminations += code == 0 ? 1 : 0;
+}
+void SED_CALL ThrowOnTermination(int, int code, const char*) {
+    if (code == 0)
+        throw std::runtime_error("host failure");
 }
 void SED_CALL Hostile(const char*, char* out, int size) {
     std::snprintf(out, static_cast<size_t>(size), "%s", "%s %s %n %x");
@@ -309,4 +318,23 @@ TEST_F(Exports, LoggingWritesTheMainAndCaptureLogsBesideTheHost) {
     ksp::DeleteFile(mainPath);
     ksp::DeleteFile(capturePath);
     ksp::DeleteFile(secondCapturePath);
+}
+
+TEST_F(Exports, AMemoryFailureLeavesTheTranslatedTextAndEndsTheCapture) {
+    SEDSetTranslateCallback(Shout);
+    controller->runsOutOfMemory = true;
+    EXPECT_EQ(SEDCaptureImage(0, 0), nullptr);
+    EXPECT_EQ(ErrorText(), "[Out of memory]");
+    EXPECT_EQ(PluginModule::Instance().state.captureActive, 0);
+    SEDSetTranslateCallback(nullptr);
+}
+
+TEST_F(Exports, ACaptureEndedByAnExceptionLeavesNoCaptureActive) {
+    SEDSetStatusCallback(ThrowOnTermination);
+    EXPECT_EQ(SEDCaptureImage(0, 0), nullptr); // the image is freed, not handed over
+    EXPECT_EQ(PluginModule::Instance().state.captureActive, 0);
+    SEDSetStatusCallback(CountStatus);
+    void* dib = SEDCaptureImage(0, 0);
+    ASSERT_NE(dib, nullptr);
+    platform::GlobalFreeBlock(dib);
 }
