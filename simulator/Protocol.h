@@ -79,4 +79,23 @@ constexpr SizeClass kSizeClasses[] = {{'A', 0x25, 0x27, 468, 578},
                                       {'C', 0x2D, 0x2F, 890, 1420},
                                       {'D', 0x21, 0x23, 1156, 1600}};
 
+// USB product ids in the interface paths.
+constexpr std::uint16_t kProduct2000 = 0x2000;
+constexpr std::uint16_t kProductToviRay = 0x1005;
+
+// The ToviRay memory read: 0x0B length-high length-low address-high address-low.
+constexpr std::uint8_t kToviRayReadMemoryCommand = 0x0B;
+
+// The two ToviRay sizes, read at full resolution.
+struct ToviRaySize {
+    char name;
+    std::uint8_t code;
+    std::uint32_t pixelsPerLine;
+    std::uint32_t lines;
+};
+constexpr ToviRaySize kToviRaySizes[] = {{'C', 0x25, 616, 944}, {'D', 0x29, 798, 1070}};
+
+// The stored line at which the ToviRay's two halves meet.
+constexpr std::uint32_t kToviRaySeamLine = 535;
+
 } // namespace simulator::protocol

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
+#include <mutex>
 
 namespace simulator {
 
@@ -111,6 +114,16 @@ SampleImage MakeDarkPattern(std::uint32_t width, std::uint32_t height) {
                 static_cast<std::uint16_t>(180 + gradient + columnOffset[x] + pattern);
         }
     return image;
+}
+
+const SampleImage& CachedImage(std::uint32_t width, std::uint32_t height, ImageMaker make) {
+    static std::mutex lock;
+    static std::map<std::pair<ImageMaker, std::uint64_t>, std::unique_ptr<SampleImage>> images;
+    std::lock_guard guard(lock);
+    auto& image = images[{make, (std::uint64_t{width} << 32) | height}];
+    if (!image)
+        image = std::make_unique<SampleImage>(make(width, height));
+    return *image;
 }
 
 } // namespace simulator

@@ -22,6 +22,11 @@ SampleImage MakeRadiograph(std::uint32_t width, std::uint32_t height);
 // per-column offset and a little per-pixel pattern, all repeatable.
 SampleImage MakeDarkPattern(std::uint32_t width, std::uint32_t height);
 
+// Both images depend on the geometry alone: each is made once per process and
+// kept (the maker is MakeRadiograph or MakeDarkPattern). Safe from any thread.
+using ImageMaker = SampleImage (*)(std::uint32_t, std::uint32_t);
+const SampleImage& CachedImage(std::uint32_t width, std::uint32_t height, ImageMaker make);
+
 // A small fast generator for the repeatable noise of the model.
 class NoiseSource {
 public:

@@ -50,14 +50,23 @@ const Pipe* PipeByEndpoint(std::uint8_t endpoint) {
 } // namespace
 
 std::string SimulatedDriver::Attach(Sensor2000Config config, DriverFamily family) {
+    return Attach(std::make_unique<Sensor2000>(std::move(config)), kProduct2000, family);
+}
+
+std::string SimulatedDriver::AttachToviRay(SensorToviRayConfig config, DriverFamily family) {
+    return Attach(std::make_unique<SensorToviRay>(std::move(config)), kProductToviRay, family);
+}
+
+std::string SimulatedDriver::Attach(std::unique_ptr<SensorFirmware> sensor, std::uint16_t productId,
+                                    DriverFamily family) {
     auto index = static_cast<unsigned>(devices_.size() + 1);
     Attached device;
-    device.path = FormatText("\\\\?\\usb#vid_7a1c&pid_2000#sim%04u#"
+    device.path = FormatText("\\\\?\\usb#vid_7a1c&pid_%04x#sim%04u#"
                              "{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
-                             index);
+                             productId, index);
     device.family = family;
     device.driverKey = FormatText("{36fc9e60-c465-11cf-8056-444553540000}\\%04u", index);
-    device.sensor = std::make_unique<Sensor2000>(std::move(config));
+    device.sensor = std::move(sensor);
     if (family == DriverFamily::EzUsb)
         SetDriverVersion(device.driverKey, "ezusb.sys", 1, 2);
     else
@@ -73,11 +82,19 @@ SimulatedDriver::Attached* SimulatedDriver::Find(const std::string& path) {
     return nullptr;
 }
 
-Sensor2000& SimulatedDriver::SensorAt(const std::string& path) {
+SensorFirmware& SimulatedDriver::FirmwareAt(const std::string& path) {
     Attached* device = Find(path);
     if (device == nullptr)
         throw std::invalid_argument("no simulated sensor at " + path);
     return *device->sensor;
+}
+
+Sensor2000& SimulatedDriver::SensorAt(const std::string& path) {
+    return dynamic_cast<Sensor2000&>(FirmwareAt(path));
+}
+
+SensorToviRay& SimulatedDriver::ToviRayAt(const std::string& path) {
+    return dynamic_cast<SensorToviRay&>(FirmwareAt(path));
 }
 
 void SimulatedDriver::Unplug(const std::string& path) {
@@ -182,7 +199,7 @@ SimulatedDriver::DecodeTransfer(DriverFamily family, std::uint32_t code, const s
     return Transfer{pipe, output + kCyUsbHeaderLength, inputLength - kCyUsbHeaderLength};
 }
 
-bool SimulatedDriver::Exchange(Sensor2000& sensor, const Transfer& transfer,
+bool SimulatedDriver::Exchange(SensorFirmware& sensor, const Transfer& transfer,
                                std::optional<Fault> fault) {
     // A failed write never reaches the sensor; a failed read loses what the sensor sent.
     if (!transfer.pipe->in) {

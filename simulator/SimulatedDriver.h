@@ -11,6 +11,7 @@
 #include "platform/UsbDriver.h"
 #include "simulator/Protocol.h"
 #include "simulator/Sensor2000.h"
+#include "simulator/SensorToviRay.h"
 
 namespace simulator {
 
@@ -43,13 +44,16 @@ public:
         std::string path;
         DriverFamily family = DriverFamily::EzUsb;
         std::string driverKey;
-        std::unique_ptr<Sensor2000> sensor;
+        std::unique_ptr<SensorFirmware> sensor;
         bool plugged = true;
     };
 
     // Attaches a sensor; returns its interface path.
     std::string Attach(Sensor2000Config config, DriverFamily family);
+    std::string AttachToviRay(SensorToviRayConfig config, DriverFamily family);
+    SensorFirmware& FirmwareAt(const std::string& path);
     Sensor2000& SensorAt(const std::string& path);
+    SensorToviRay& ToviRayAt(const std::string& path);
     void Unplug(const std::string& path);
     void InjectFault(std::uint32_t requestNumber, Fault fault);
     void SetWow64(bool wow64) { wow64_ = wow64; }
@@ -82,6 +86,8 @@ private:
         std::uint16_t major = 0, minor = 0;
     };
 
+    std::string Attach(std::unique_ptr<SensorFirmware> sensor, std::uint16_t productId,
+                       DriverFamily family);
     Attached* Find(const std::string& path);
     bool Serve(Attached& device, std::uint32_t code, const std::uint8_t* input,
                std::uint32_t inputLength, std::uint8_t* output, std::uint32_t outputLength,
@@ -89,7 +95,7 @@ private:
     std::optional<Transfer> DecodeTransfer(DriverFamily family, std::uint32_t code,
                                            const std::uint8_t* input, std::uint32_t inputLength,
                                            std::uint8_t* output, std::uint32_t outputLength);
-    bool Exchange(Sensor2000& sensor, const Transfer& transfer, std::optional<Fault> fault);
+    bool Exchange(SensorFirmware& sensor, const Transfer& transfer, std::optional<Fault> fault);
 
     std::vector<Attached> devices_;
     std::map<platform::DriverHandle, std::string> handles_;
