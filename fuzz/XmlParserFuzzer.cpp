@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string written;
         document.WriteToString(written);
         if (const CKXMLCodexElement* root = document.GetRootElement()) {
-            for (std::size_t i = 0; i < root->GetChildElementCount(); ++i)
-                root->GetChildElement(i)->GetAttributeValue("id");
+            for (const CKXMLCodexElement& element : root->ChildElements())
+                element.GetAttributeValue("id");
         }
     }
     return 0;

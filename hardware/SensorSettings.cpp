@@ -22,7 +22,9 @@ bool SensorSettings::Load(const std::string& dataDirectory) {
     std::int64_t stamp = ksp::GetModifiedTime(path);
     if (loaded_ && stamp == loadedStamp_)
         return true;
+    // The sets go now: until a load succeeds again, no stamp counts as loaded.
     sets_.clear();
+    loaded_ = false;
     std::uint32_t size = 0;
     std::unique_ptr<char[]> text = ksp::ReadWholeFile(path, size);
     if (!text) {
@@ -49,8 +51,7 @@ bool SensorSettings::Parse(const char* text, const std::string& path) {
     }
     const CKXMLCodexElement& root = *document.GetRootElement();
     CHardwareProperties common("COMMON");
-    for (std::size_t i = 0; i < root.GetChildElementCount(); ++i) {
-        const CKXMLCodexElement& element = *root.GetChildElement(i);
+    for (const CKXMLCodexElement& element : root.ChildElements()) {
         if (EqualsIgnoringCase(element.GetName(), "SENSOR")) {
             const CKXMLCodexAttribute* id = element.FindAttribute("id");
             if (id == nullptr)

@@ -101,7 +101,7 @@ void CKSPBufferedFile::FillBuffer() {
     }
     bufferFill_ = count;
     bufferIndex_ = 0;
-    atEnd_ = count < bufferSize_;
+    atEnd_ = false; // a short read is no end: text mode returns fewer bytes as it folds CR LF
 }
 
 bool CKSPBufferedFile::ReadByte(std::uint8_t& value) {
@@ -114,7 +114,7 @@ bool CKSPBufferedFile::ReadByte(std::uint8_t& value) {
         }
     } else {
         if (!BufferHoldsUnread()) {
-            if (atEnd_) // a short fill already met the end of the file
+            if (atEnd_) // a read already returned nothing
                 return false;
             FillBuffer();
             if (!BufferHoldsUnread())

@@ -1,5 +1,6 @@
 #include "support/LogManager.h"
 
+#include <algorithm>
 #include <ctime>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "support/Environment.h"
 #include "support/FileHelpers.h"
 #include "support/Logging.h"
+#include "support/TextCase.h"
 
 namespace {
 
@@ -53,13 +55,23 @@ std::string CKSPLogManager::MakeLogFilePath(const std::string& name) {
     return directory + "\\" + stem + "." + extension_;
 }
 
-void CKSPLogManager::DeleteOldLogs() {
+void CKSPLogManager::DeleteOldLogsKeeping(const std::string& keptPath) {
     if (!retain_ || keepCount_ == 0)
         return;
     std::vector<std::string> files;
     ksp::ListFilesRecursive(GetLogDirectory(), LogFilePattern(), files, false, true);
+    std::size_t keep = keepCount_;
+    // Logs of the same second or with later times (a clock set back) may sort
+    // before the new one; it is never among those deleted.
+    auto kept = std::find_if(files.begin(), files.end(), [&keptPath](const std::string& file) {
+        return EqualsIgnoringCase(file, keptPath);
+    });
+    if (kept != files.end()) {
+        files.erase(kept);
+        --keep;
+    }
     ksp::SortFilesByTime(files, true, false);
-    for (std::size_t i = keepCount_; i < files.size(); ++i)
+    for (std::size_t i = keep; i < files.size(); ++i)
         ksp::DeleteFile(files[i]); // a file that cannot be deleted stays
 }
 
@@ -86,7 +98,7 @@ void CKSPLogManager::OpenLog(CKSPLogging* logging, const std::string& name) {
     std::string directory;
     ksp::SplitPath(path, fileName, directory);
     logging->OpenLogFile(directory, fileName);
-    DeleteOldLogs();
+    DeleteOldLogsKeeping(logging->IsLogOpen() ? path : std::string());
 }
 
 void OpenChannel(CKSPLogging& logging, const std::string& name, const std::string& directory,

@@ -16,7 +16,7 @@ public:
     // Client or computer name, base name, name, date and time joined by "_".
     std::string MakeLogFilePath(const std::string& name);
     // Keeps the keep-count newest files of the extension, by creation time.
-    void DeleteOldLogs();
+    void DeleteOldLogs() { DeleteOldLogsKeeping(""); }
     std::uint64_t GetLogSize(bool logFilesOnly);
 
     void SetEnabled(bool enabled) { enabled_ = enabled; }
@@ -41,6 +41,8 @@ public:
 
 private:
     std::string LogFilePattern() const { return "*." + extension_; }
+    // As DeleteOldLogs, but keptPath, when listed, stays and counts among the kept.
+    void DeleteOldLogsKeeping(const std::string& keptPath);
 
     std::string directory_;
     std::string extension_ = "LOG";

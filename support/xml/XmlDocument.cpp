@@ -21,8 +21,8 @@ bool PutQuoted(XmlOutput& output, const char* label, const std::string& value) {
 CKXMLCodexElement* FindBelow(CKXMLCodexElement* element, const std::string& name) {
     if (XmlNamesEqual(element->GetName(), name))
         return element;
-    for (std::size_t i = 0; i < element->GetChildElementCount(); ++i) {
-        if (CKXMLCodexElement* found = FindBelow(element->GetChildElement(i), name))
+    for (CKXMLCodexElement& child : element->ChildElements()) {
+        if (CKXMLCodexElement* found = FindBelow(&child, name))
             return found;
     }
     return nullptr;

@@ -1,6 +1,7 @@
 #include "support/xml/XmlNode.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 
 #include "platform/LocalTime.h"
@@ -17,6 +18,32 @@ std::string XmlKindName(std::int32_t kind) {
     if (kind >= 0 && kind < kXmlMixed)
         return names[kind];
     return FormatText("Unknown Node Type %lu", static_cast<unsigned long>(kind));
+}
+
+namespace {
+std::atomic<std::uint64_t> childVisits{0};
+} // namespace
+
+std::uint64_t XmlChildVisits() {
+    return childVisits.load(std::memory_order_relaxed);
+}
+
+CKXMLCodexElement& XmlChildElements::Iterator::operator*() const {
+    return static_cast<CKXMLCodexElement&>(**at_);
+}
+
+XmlChildElements::Iterator& XmlChildElements::Iterator::operator++() {
+    ++at_;
+    SkipOtherKinds();
+    return *this;
+}
+
+void XmlChildElements::Iterator::SkipOtherKinds() {
+    for (; at_ != end_; ++at_) {
+        childVisits.fetch_add(1, std::memory_order_relaxed);
+        if ((*at_)->IsElement())
+            return;
+    }
 }
 
 void CKXMLCodexNode::Clear() {
@@ -157,17 +184,16 @@ bool CKXMLCodexElement::WriteTo(XmlOutput& output, int indent) const {
 }
 
 CKXMLCodexElement* CKXMLCodexElement::GetChildElement(std::size_t index) const {
-    for (const auto& child : Children()) {
-        if (child->IsElement() && index-- == 0)
-            return static_cast<CKXMLCodexElement*>(child.get());
+    for (CKXMLCodexElement& element : ChildElements()) {
+        if (index-- == 0)
+            return &element;
     }
     return nullptr;
 }
 
 std::size_t CKXMLCodexElement::GetChildElementCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(Children().begin(), Children().end(),
-                      [](const auto& child) { return child->IsElement(); }));
+    XmlChildElements elements = ChildElements();
+    return static_cast<std::size_t>(std::distance(elements.begin(), elements.end()));
 }
 
 bool CKXMLCodexAttribute::WriteTo(XmlOutput& output, int) const {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "support/BufferedFile.h"
 
 class CKXMLCodexDocument;
+class CKXMLCodexNode;
 class CKXMLCodexAttribute;
 class CKXMLCodexElement;
 class XmlOutput;
@@ -30,6 +33,52 @@ enum XmlNodeKind : std::int32_t {
 
 // "Element", "Attribute" ... or "Unknown Node Type %lu".
 std::string XmlKindName(std::int32_t kind);
+
+// Child nodes examined by the walks over element children since the process
+// started: one walk over a node with n children adds n.
+std::uint64_t XmlChildVisits();
+
+// The element children of a node in document order, found in one pass over
+// the child list.
+class XmlChildElements {
+public:
+    using Position = std::vector<std::unique_ptr<CKXMLCodexNode>>::const_iterator;
+
+    class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = CKXMLCodexElement;
+        using difference_type = std::ptrdiff_t;
+        using pointer = CKXMLCodexElement*;
+        using reference = CKXMLCodexElement&;
+
+        Iterator() = default;
+        Iterator(Position at, Position end) : at_(at), end_(end) { SkipOtherKinds(); }
+        CKXMLCodexElement& operator*() const;
+        CKXMLCodexElement* operator->() const { return &**this; }
+        Iterator& operator++();
+        Iterator operator++(int) {
+            Iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const Iterator& other) const { return at_ == other.at_; }
+
+    private:
+        void SkipOtherKinds();
+
+        Position at_{};
+        Position end_{};
+    };
+
+    XmlChildElements(Position begin, Position end) : begin_(begin), end_(end) {}
+    Iterator begin() const { return {begin_, end_}; }
+    Iterator end() const { return {end_, end_}; }
+
+private:
+    Position begin_;
+    Position end_;
+};
 
 // A node of the tree. It owns its attributes and children; the owner document
 // and the parent are only referred to.
@@ -72,6 +121,9 @@ public:
     CKXMLCodexNode* GetChild(std::size_t index) const;
     CKXMLCodexNode* FindChild(const std::string& name) const;
     std::size_t GetChildCount() const { return children_.size(); }
+    // For walks over all element children; GetChildElement(i) starts from the
+    // first child every time.
+    XmlChildElements ChildElements() const { return {children_.begin(), children_.end()}; }
     // The value, then every text child's value, joined by single spaces.
     std::string GetText() const;
     // Stores the name made into a valid XML name.

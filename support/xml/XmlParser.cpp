@@ -51,7 +51,7 @@ bool CKXMLCodexParser::Parse(const char* text, CKXMLCodexDocument* document,
 bool CKXMLCodexParser::ParseSource(CKSPMemoryFile* source, CKXMLCodexDocument* document,
                                    bool requireDeclaration) {
     if (source == nullptr || !source->IsOpen() || document == nullptr) {
-        SetLastErrorText("Invalid parameter specified");
+        Report("Invalid parameter specified");
         return false;
     }
     source_ = source;
@@ -79,8 +79,14 @@ bool CKXMLCodexParser::LooksAt(const char* literal) const {
     return true;
 }
 
-bool CKXMLCodexParser::Fail(std::size_t start, const std::string& message) {
+void CKXMLCodexParser::Report(const std::string& message) {
     SetLastErrorText(message);
+    if (failureObserver_)
+        failureObserver_(message);
+}
+
+bool CKXMLCodexParser::Fail(std::size_t start, const std::string& message) {
+    Report(message);
     return GiveUp(start);
 }
 
@@ -98,7 +104,7 @@ bool CKXMLCodexParser::Abort(std::size_t start, const std::string& message) {
 
 bool CKXMLCodexParser::EndOfFile(const char* message) {
     failurePosition_ = Position();
-    SetLastErrorText(message);
+    Report(message);
     return false;
 }
 

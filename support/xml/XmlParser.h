@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,11 @@ public:
     bool Parse(const char* text, CKXMLCodexDocument* document, bool requireDeclaration);
     bool ParseSource(CKSPMemoryFile* source, CKXMLCodexDocument* document, bool requireDeclaration);
     std::size_t FailurePosition() const { return failurePosition_; }
+    // Receives every message a production leaves in lastErrorText, in order,
+    // also those a later alternative or an enclosing production overwrites.
+    void SetFailureObserver(std::function<void(const std::string&)> observer) {
+        failureObserver_ = std::move(observer);
+    }
 
 private:
     // Counts nested elements and content particles for the life of one production.
@@ -48,6 +54,7 @@ private:
     unsigned char Peek(std::ptrdiff_t offset = 0) const { return source_->PeekByte(offset); }
     void SkipSpace();
     bool LooksAt(const char* literal) const;
+    void Report(const std::string& message);
     bool Fail(std::size_t start, const std::string& message);
     bool GiveUp(std::size_t start);
     bool EndOfFile(const char* message);
@@ -145,4 +152,5 @@ private:
     CKXMLCodexDocument* document_ = nullptr;
     int nesting_ = 0;
     std::string abortMessage_;
+    std::function<void(const std::string&)> failureObserver_;
 };

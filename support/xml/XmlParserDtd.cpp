@@ -146,7 +146,7 @@ bool CKXMLCodexParser::Elementdecl() {
     if (!Name(name))
         return Fail(start, "Unable to parse element name");
     if (!Contentspec())
-        return Fail(start, "Unable to parse element content model");
+        return Fail(start, "Unable to parse element content specification");
     if (!Literal(">"))
         return Fail(start, "Unable to parse element closing tag");
     return true;
@@ -156,12 +156,12 @@ bool CKXMLCodexParser::Contentspec() {
     std::size_t start = Position();
     SkipSpace();
     if (AtEnd()) {
-        EndOfFile("Unable to parse content model tag. End-of-file encountered.");
+        EndOfFile("Unable to parse content specification tag. End-of-file encountered.");
         return GiveUp(start);
     }
     if (Keyword("EMPTY") || Keyword("ANY") || Mixed() || Children())
         return true;
-    return Fail(start, "Unable to parse content model tag");
+    return Fail(start, "Unable to parse content specification tag");
 }
 
 bool CKXMLCodexParser::Mixed() {

@@ -5,6 +5,7 @@
 #include "hardware/SensorSettings.h"
 #include "platform/FileSystem.h"
 #include "support/LastError.h"
+#include "support/xml/XmlNode.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -105,6 +106,56 @@ TEST(SensorSettings, ReloadsOnlyAChangedFileAndReportsBadOnes) {
                                    "installation and then retry the operation.");
     // The failed load recorded nothing: the same file is tried again.
     EXPECT_FALSE(settings.Load(data.Path()));
+}
+
+// A failed load keeps nothing of the last good one: the good file put back with
+// its old time stamp is read again.
+TEST(SensorSettings, AFailedLoadIsTriedAgainWhateverTheStamp) {
+    TempDirectory data;
+    const std::string path = data.Path("settings.xml");
+    const std::string good = "<ROOT><SENSOR id=\"2000\" threshold=\"8\"/></ROOT>";
+    auto restoreGood = [&] {
+        ASSERT_TRUE(WriteFile(path, good));
+        ASSERT_TRUE(platform::SetFileTimes(path, 1000000, 1000000));
+    };
+    SensorSettings settings;
+    restoreGood();
+    ASSERT_TRUE(settings.Load(data.Path()));
+
+    ASSERT_TRUE(WriteFile(path, "<ROOT><SENSOR id=\"2000\"></ROOT>"));
+    ASSERT_TRUE(platform::SetFileTimes(path, 2000000, 2000000));
+    EXPECT_FALSE(settings.Load(data.Path()));
+    restoreGood();
+    ASSERT_TRUE(settings.Load(data.Path()));
+    ASSERT_NE(settings.Find("2000"), nullptr);
+    EXPECT_EQ(settings.Find("2000")->Get("threshold"), "8");
+
+    ASSERT_TRUE(platform::RemoveFile(path));
+    EXPECT_FALSE(settings.Load(data.Path()));
+    restoreGood();
+    ASSERT_TRUE(settings.Load(data.Path()));
+    EXPECT_EQ(settings.Count(), 1u);
+}
+
+// Reading 40,000 elements by index from the first child each time would
+// examine about 1.6 billion children.
+TEST(SensorSettings, ReadingTheElementsExaminesEachChildOnce) {
+    constexpr int kSensors = 40000;
+    std::string text = "<ROOT>\n";
+    for (int i = 0; i < kSensors; ++i)
+        text += "<!-- family --><SENSOR id=\"F" + std::to_string(i) + "\" threshold=\"8\"/>\n";
+    text += "<Debug threshold=\"9\"/></ROOT>\n";
+    TempDirectory data;
+    ASSERT_TRUE(WriteFile(data.Path("settings.xml"), text));
+
+    SensorSettings settings;
+    const std::uint64_t before = XmlChildVisits();
+    ASSERT_TRUE(settings.Load(data.Path()));
+    EXPECT_LE(XmlChildVisits() - before, 2u * (2 * kSensors + 1));
+    EXPECT_EQ(settings.Count(), static_cast<std::size_t>(kSensors));
+    ASSERT_NE(settings.Find("f39999"), nullptr);
+    EXPECT_EQ(settings.Find("f39999")->Get("threshold"), "9");
+    EXPECT_EQ(settings.Find("F0")->Get("id"), "F0");
 }
 
 } // namespace

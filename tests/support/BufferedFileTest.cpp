@@ -146,6 +146,38 @@ TEST(BufferedFile, TextPrintfSeeksMarksAndAppends) {
     EXPECT_EQ(file.ReadBytes(&byte, 1), -1);
 }
 
+// Text mode folds CR LF into LF, so a read returns fewer bytes than it asked for
+// long before the end of the file.
+TEST(BufferedFile, TextReadsGoOnPastReadsThatFoldLineEnds) {
+    TempDirectory dir;
+    std::string path = dir.Path("lines.txt");
+    std::string written;
+    for (int line = 0; written.size() < 3 * 51200; ++line)
+        written += "line " + std::to_string(line) + "\r\n";
+    ASSERT_TRUE(WriteFile(path, written));
+#ifdef _WIN32
+    std::string expected;
+    for (char c : written) {
+        if (c != '\r')
+            expected += c;
+    }
+#else
+    const std::string expected = written;
+#endif
+    for (int bufferSize : {51200, 7}) {
+        SCOPED_TRACE(bufferSize);
+        CKSPBufferedFile file(bufferSize);
+        ASSERT_TRUE(file.OpenTextRead(path));
+        std::string read(written.size() + 1, '\0');
+        int count = file.ReadBytes(read.data(), static_cast<int>(read.size()));
+        ASSERT_EQ(count, static_cast<int>(expected.size()));
+        read.resize(static_cast<std::size_t>(count));
+        EXPECT_EQ(read, expected);
+        EXPECT_TRUE(file.IsAtEnd());
+        EXPECT_EQ(file.GetPosition(), count);
+    }
+}
+
 TEST(MemoryFile, ReadsClampAtBothEnds) {
     CKSPMemoryFile file;
     std::uint8_t out[8] = {};

@@ -160,6 +160,59 @@ TEST_F(Logging, RetentionKeepsTheFiveNewestOfTheExtension) {
     EXPECT_TRUE(ksp::FileExists(dir.Path("older.ToviMainLog")));
 }
 
+// Retention never removes the file it has just opened: neither when more logs
+// than the keep count share the newest second nor when older logs carry later
+// times (the clock was set back). File times are the system's, not the clock's.
+TEST_F(Logging, RetentionAlwaysKeepsTheFileJustOpened) {
+    const std::string stem = ksp::MakeSafeFileName(ksp::GetComputerName(true), false, false) +
+                             "_ToviUSBIIICap_20000101_073456";
+    auto openCapture = [](CKSPLogging& log, const std::string& directory) {
+        OpenChannel(log, "ToviUSBIIICap", directory, "", "ToviLog", true, 5, true, true, true);
+    };
+    auto expectKeptAndWritten = [&](CLogManager& log, const std::string& directory,
+                                    const std::string& opened) {
+        EXPECT_TRUE(log.IsLogOpen());
+        log.Log("kept");
+        log.CloseLog();
+        std::vector<std::string> lines = ReadLines(opened);
+        ASSERT_GE(lines.size(), 8u) << opened;
+        EXPECT_EQ(lines[7], prefix + "kept");
+        std::vector<std::string> files;
+        EXPECT_EQ(ksp::ListFiles(directory, "*.ToviLog", files, false, true), 5u);
+    };
+    const std::int64_t now = std::time(nullptr);
+
+    // Six captures within one second.
+    const std::string sameSecond = dir.Path("same");
+    ASSERT_TRUE(ksp::CreateDirectoryTree(sameSecond));
+    for (int i = 0; i < 5; ++i) {
+        CLogManager earlier;
+        openCapture(earlier, sameSecond);
+    }
+    std::vector<std::string> earlier;
+    ASSERT_EQ(ksp::ListFiles(sameSecond, "*.ToviLog", earlier, false, true), 5u);
+    for (const std::string& file : earlier)
+        ASSERT_TRUE(platform::SetFileTimes(file, now, now));
+    CLogManager sixth;
+    openCapture(sixth, sameSecond);
+    expectKeptAndWritten(sixth, sameSecond, sameSecond + "\\" + stem + "_6.ToviLog");
+
+    // Five logs written before the clock was set back an hour.
+    const std::string setBack = dir.Path("back");
+    ASSERT_TRUE(ksp::CreateDirectoryTree(setBack));
+    for (int i = 0; i < 5; ++i) {
+        std::string name = setBack + "\\ahead" + std::to_string(i) + ".ToviLog";
+        ASSERT_TRUE(WriteFile(name, "x"));
+        ASSERT_TRUE(platform::SetFileTimes(name, now + 3600 + i, now + 3600 + i));
+    }
+    CLogManager afterSetBack;
+    openCapture(afterSetBack, setBack);
+    expectKeptAndWritten(afterSetBack, setBack, setBack + "\\" + stem + ".ToviLog");
+    EXPECT_FALSE(ksp::FileExists(setBack + "\\ahead0.ToviLog"));
+    for (int i = 1; i < 5; ++i)
+        EXPECT_TRUE(ksp::FileExists(setBack + "\\ahead" + std::to_string(i) + ".ToviLog"));
+}
+
 TEST_F(Logging, ConcurrentWritersNeverSplitALine) {
     CLogManager log;
     std::string path = OpenIn(log, "threads", "LOG");

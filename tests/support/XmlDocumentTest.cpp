@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "platform/Clock.h"
 #include "support/xml/XmlDocument.h"
@@ -119,6 +120,38 @@ TEST(XmlDocument, NamesLookupsAndText) {
     document.Initialize("My doc-type.1", "1.1", "", "yes");
     EXPECT_EQ(document.DocumentType().name, "My_doc_type_1");
     EXPECT_EQ(document.GetRootElement(), nullptr);
+}
+
+// Walking all 40,000 element children by index from the first child each time
+// would examine about 1.6 billion children.
+TEST(XmlDocument, WalksOverChildElementsExamineEachChildOnce) {
+    constexpr std::size_t kElements = 40000;
+    CKXMLCodexDocument document;
+    CKXMLCodexElement* root = document.CreateRootElement("settings", "");
+    for (std::size_t i = 0; i < kElements; ++i) {
+        root->AppendChild(document.CreateComment(root));
+        root->AppendChildElement("SENSOR", "")->AddAttribute("id", std::to_string(i));
+    }
+    root->GetChildElement(0)->AppendChildElement("Target", "nested");
+    root->AppendChildElement("target", "top");
+    const std::uint64_t children = root->GetChildCount();
+
+    std::uint64_t before = XmlChildVisits();
+    std::size_t index = 0;
+    std::size_t outOfOrder = 0;
+    for (const CKXMLCodexElement& element : root->ChildElements()) {
+        if (index < kElements && element.GetAttributeValue("id") != std::to_string(index))
+            ++outOfOrder;
+        ++index;
+    }
+    EXPECT_EQ(index, kElements + 1);
+    EXPECT_EQ(outOfOrder, 0u);
+    EXPECT_EQ(XmlChildVisits() - before, children);
+
+    before = XmlChildVisits();
+    EXPECT_EQ(document.GetElementValue("TARGET"), "nested"); // pre-order: the grandchild first
+    EXPECT_EQ(document.FindElement("missing"), nullptr);
+    EXPECT_LE(XmlChildVisits() - before, 2 * (children + 1));
 }
 
 TEST(XmlDocument, DumpLineForLine) {

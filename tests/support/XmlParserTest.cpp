@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "support/LastError.h"
 #include "support/xml/XmlParser.h"
 
@@ -134,6 +137,32 @@ TEST_F(XmlParser, FailuresNameTheirCause) {
     EXPECT_FALSE(Parse("<a b></a>"));
     EXPECT_FALSE(Parse("<1a/>"));
     EXPECT_EQ(parser.FailurePosition() <= 5, true);
+}
+
+// The document type's messages are overwritten by the enclosing productions
+// before the parse ends; the observer sees each one as it is left.
+TEST_F(XmlParser, ElementDeclarationMessages) {
+    std::vector<std::string> messages;
+    parser.SetFailureObserver(
+        [&messages](const std::string& message) { messages.push_back(message); });
+    // True when second is left right after first.
+    auto leftInTurn = [&messages](const std::string& first, const std::string& second) {
+        for (std::size_t i = 0; i + 1 < messages.size(); ++i) {
+            if (messages[i] == first && messages[i + 1] == second)
+                return true;
+        }
+        return false;
+    };
+
+    EXPECT_FALSE(Parse("<?xml version='1.0'?><!DOCTYPE r [<!ELEMENT r bogus>]><r/>"));
+    EXPECT_TRUE(leftInTurn("Unable to parse content specification tag",
+                           "Unable to parse element content specification"));
+
+    messages.clear();
+    EXPECT_FALSE(Parse("<?xml version='1.0'?><!DOCTYPE r [<!ELEMENT r"));
+    EXPECT_TRUE(leftInTurn("Unable to parse content specification tag. End-of-file encountered.",
+                           "Unable to parse element content specification"));
+    EXPECT_EQ(messages.back(), Error());
 }
 
 TEST_F(XmlParser, DeepNestingFailsInsteadOfExhaustingTheStack) {
