@@ -32,15 +32,32 @@ private:
     std::size_t position_ = 0;
 };
 
-// A decimal integer with an optional sign; false when none is there.
-bool ReadNumber(const char*& at, std::int32_t& value) {
-    char* end = nullptr;
-    long parsed = std::strtol(at, &end, 10);
-    if (end == at)
+// A decimal integer with an optional sign that starts on this line: blanks may
+// come before it, a line end may not (strtoll would skip it and read the next
+// line's number).
+bool ReadNumber(const char*& at, std::int64_t& value) {
+    const char* start = at;
+    while (*start == ' ' || *start == '\t')
+        ++start;
+    const char* digits = *start == '-' || *start == '+' ? start + 1 : start;
+    if (*digits < '0' || *digits > '9')
         return false;
-    value = static_cast<std::int32_t>(std::clamp<long>(parsed, INT32_MIN, INT32_MAX));
+    char* end = nullptr;
+    value = std::strtoll(start, &end, 10);
     at = end;
     return true;
+}
+
+std::int32_t Clamped(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// FPN coefficients are signed 32-bit; one written as an unsigned 32-bit number
+// is its two's complement.
+std::int32_t FpnValue(std::int64_t value) {
+    if (value > INT32_MAX && value <= UINT32_MAX)
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    return Clamped(value);
 }
 
 } // namespace
@@ -57,8 +74,7 @@ void Codec::AddDefect(std::int32_t kind, std::int32_t a, std::int32_t b, std::in
         flawMap_.AddRowFlaw(b);
         break;
     case 6:
-        fpnEntries_.push_back({static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b),
-                               static_cast<std::uint32_t>(c)});
+        fpnEntries_.push_back({a, b, c});
         break;
     default:
         break;
@@ -98,19 +114,20 @@ std::int32_t Codec2000::ParseDefectText(const char* text, std::uint32_t, std::ui
             ++at;
         if (*at == '\0')
             break;
-        std::int32_t x = 0, y = 0, kind = 0;
+        std::int64_t x = 0, y = 0, kind = 0;
         if (!ReadNumber(at, x) || *at++ != ' ' || !ReadNumber(at, y) || *at++ != ' ' ||
             !ReadNumber(at, kind))
             return kResultUnexpected;
-        const std::int32_t nextLine = y == INT32_MAX ? y : y + 1;
+        const std::int32_t line = Clamped(y);
+        const std::int32_t nextLine = line == INT32_MAX ? line : line + 1;
         if (kind == 0)
-            AddDefect(0, x, nextLine, 0);
+            AddDefect(0, Clamped(x), nextLine, 0);
         else if (kind == 3)
             AddDefect(3, 0, nextLine, 0);
         else if (kind == 2)
-            AddDefect(2, x, 0, 0);
+            AddDefect(2, Clamped(x), 0, 0);
         else if (kind == 6)
-            AddDefect(6, x, y, 0);
+            AddDefect(6, FpnValue(x), FpnValue(y), 0);
         while (*at != '\0' && *at != '\n') // the rest of the line
             ++at;
     }

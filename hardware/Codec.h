@@ -7,11 +7,12 @@
 #include "hardware/RawFrame.h"
 #include "image/FlawMap.h"
 
-// One fixed-pattern-noise entry.
+// One fixed-pattern-noise entry: signed coefficients (two's complement in the
+// packed records).
 struct tagFPNEntry {
-    std::uint32_t first = 0;
-    std::uint32_t second = 0;
-    std::uint32_t third = 0;
+    std::int32_t first = 0;
+    std::int32_t second = 0;
+    std::int32_t third = 0;
 };
 
 constexpr std::int32_t kResultOk = 0;

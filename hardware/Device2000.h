@@ -81,6 +81,8 @@ protected:
                      std::int32_t kind);
     std::int32_t SetCaptureParameters();
     std::int32_t ReadFrames();
+    const char* MissingFrame(std::int32_t type) const;
+    std::int32_t BuildImage(std::int32_t type, std::unique_ptr<RawFrame>& frame);
     void FinishImage(std::unique_ptr<RawFrame>& frame);
     void SaveDump(const RawFrame& frame);
     void ForgetMemoryContents();
@@ -104,6 +106,9 @@ protected:
     std::atomic<std::uint8_t> triggerRequest_{0};
     RawFrame darkFrame_;
     RawFrame exposedFrame_;
+    // The dark frame was read whole right after the exposed frame: only then
+    // may it be subtracted from it.
+    bool framesPaired_ = false;
     // The memory's bytes and one zero byte behind them, so every text in it ends.
     std::vector<std::uint8_t> memory_;
     std::string memorySensorId_;

@@ -92,6 +92,7 @@ std::int32_t Device2000::ReadFrames() {
     const bool binnedLarge = ReadsBinned() && sizeClass_ >= 2;
     static const std::uint8_t exposureCodes[] = {0x60, 0x50, 0x40, 0x30};
     static const std::uint8_t darkCodes[] = {0x60, 0x50};
+    framesPaired_ = false;
     Notify("Waiting for exposure.", 3, 0);
     LogStep("Device2000::CaptureImage()::WaitForCcdStatus");
     if (WaitForCcdStatus(exposureCodes, binnedLarge ? 4 : 3, captureTimeout_) != 0) {
@@ -116,6 +117,7 @@ std::int32_t Device2000::ReadFrames() {
         CaptureLog.Log(kCaptureTag, LastErrorText().c_str());
         return darkStatus;
     }
+    framesPaired_ = true;
     LogStep("Device2000::CaptureImage()::End");
     return kDeviceOk;
 }
@@ -146,6 +148,7 @@ std::int32_t Device2000::WaitForCcdStatus(const std::uint8_t* codes, std::size_t
 
 std::int32_t Device2000::AbortCapture() {
     triggerRequest_ = 1;
+    framesPaired_ = false; // a new dark frame without its exposure
     LogStep("Device2000::AbortCapture()");
     static const std::uint8_t exposureCodes[] = {0x60, 0x50, 0x40};
     static const std::uint8_t darkCode[] = {0x60};

@@ -22,6 +22,12 @@ constexpr ImageType kImageTypes[] = {{"UNPROCESSED_NORMAL_FRAME", 1},
                                      {"OFFSET_DEFECT_CORRECTED", 4},
                                      {"OFFSET_DEFECT_HISTOGRAM_CORRECTED", 5}};
 
+const char* const kImageTag = "Device2000::DoGetImage()::%s";
+const char* const kNoImage = "No image has been captured from the hardware yet.";
+const char* const kNoDarkFrame = "No dark frame was read from the hardware for this image.  "
+                                 "Please check the hardware connection and then retry the "
+                                 "operation.";
+
 void MaskTo12Bits(RawFrame& frame) {
     if (!frame.pixels)
         return;
@@ -99,23 +105,42 @@ std::int32_t Device2000::DoGetImage(std::int32_t type, double, std::unique_ptr<R
     LogStep("Device2000::DoGetImage()::Begin");
     if (type < 1 || type > 5)
         return kUnknownImageType;
-    const RawFrame& source = type == 2 ? darkFrame_ : exposedFrame_;
-    if (!source.pixels)
-        return kUnknownImageType;
-    std::unique_ptr<RawFrame> result = source.Clone();
-    if (type >= 3) {
-        std::unique_ptr<RawFrame> dark = darkFrame_.Clone();
-        SubtractDark(*result, *dark);
-        LogStep("Device2000::CorrectOffset()");
-        CorrectOffset(*result, OffsetDisplacement());
-    }
-    if (type >= 4 && codec_)
-        codec_->CorrectFrame(*result, ReadsBinned() && sizeClass_ >= 2);
+    std::unique_ptr<RawFrame> result;
+    if (std::int32_t status = BuildImage(type, result); status != kDeviceOk)
+        return status;
     FinishImage(result);
     frame = std::move(result);
     if (Host().SaveRawDump())
         SaveDump(*frame);
     LogStep("Device2000::DoGetImage()::End");
+    return kDeviceOk;
+}
+
+// The message for an image type the frames held cannot make; null when they can.
+const char* Device2000::MissingFrame(std::int32_t type) const {
+    const bool exposed = exposedFrame_.pixels != nullptr;
+    if (type == 2)
+        return darkFrame_.pixels ? nullptr : exposed ? kNoDarkFrame : kNoImage;
+    if (!exposed)
+        return kNoImage;
+    return type == 1 || framesPaired_ ? nullptr : kNoDarkFrame;
+}
+
+// The frame of the type before the corners and the margins.
+std::int32_t Device2000::BuildImage(std::int32_t type, std::unique_ptr<RawFrame>& frame) {
+    if (const char* missing = MissingFrame(type))
+        return Fail(kUnknownImageType, missing, kImageTag);
+    frame = (type == 2 ? darkFrame_ : exposedFrame_).Clone();
+    if (!frame)
+        return Fail(kUnknownImageType, "Out of memory", kImageTag);
+    if (type >= 3) {
+        if (!SubtractDark(*frame, darkFrame_))
+            return Fail(kUnknownImageType, kNoDarkFrame, kImageTag);
+        LogStep("Device2000::CorrectOffset()");
+        CorrectOffset(*frame, OffsetDisplacement());
+    }
+    if (type >= 4 && codec_)
+        codec_->CorrectFrame(*frame, ReadsBinned() && sizeClass_ >= 2);
     return kDeviceOk;
 }
 

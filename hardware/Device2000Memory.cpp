@@ -129,8 +129,12 @@ std::int32_t Device2000::GetSettingsFrom1WireMemory() {
     return kDeviceOk;
 }
 
+// The codec forgets the flaws it had: they may be another sensor's.
 void Device2000::ReadDefectDataParams() {
-    if (defectLength_ == 0 || !codec_)
+    if (!codec_)
+        return;
+    codec_->Clear();
+    if (defectLength_ == 0)
         return;
     codec_->ParseDefectText(reinterpret_cast<const char*>(&memory_[defectOffset_]), pixelsPerLine_,
                             linesPerFrame_);

@@ -6,12 +6,9 @@ bool SubtractDark(RawFrame& exposed, const RawFrame& dark) {
     if (!exposed.pixels || !dark.pixels || exposed.width != dark.width ||
         exposed.height != dark.height || exposed.stride != dark.stride)
         return false;
-    auto darkCopy = dark.Clone(); // the dark frame is used through a copy
-    if (!darkCopy)
-        return false;
     for (std::int32_t y = 0; y < exposed.height; ++y) {
         std::uint16_t* line = exposed.Line(static_cast<std::uint32_t>(y));
-        const std::uint16_t* darkLine = darkCopy->Line(static_cast<std::uint32_t>(y));
+        const std::uint16_t* darkLine = dark.Line(static_cast<std::uint32_t>(y));
         for (std::uint32_t x = 0; x < exposed.width; ++x) {
             std::int32_t value = std::int32_t{line[x]} - darkLine[x];
             line[x] = static_cast<std::uint16_t>(std::clamp(value, 0, 65535));

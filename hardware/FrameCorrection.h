@@ -5,8 +5,8 @@
 
 #include "hardware/RawFrame.h"
 
-// exposed - dark for every pixel, limited to 0 ... 65535; false when the
-// geometries differ.
+// exposed - dark for every pixel, limited to 0 ... 65535; false (nothing
+// changed) when a frame is empty or the geometries differ.
 bool SubtractDark(RawFrame& exposed, const RawFrame& dark);
 // Moves each line's first k pixels to the end of the line before and the rest
 // k places left; the last k positions of the last line keep their values.

@@ -41,7 +41,7 @@ TEST(Codec2000, DefectTextCoordinateRule) {
     ASSERT_EQ(map.FlawRows().size(), 1u);
     EXPECT_EQ(map.FlawRows()[0].y, 8);
     ASSERT_EQ(codec.FpnEntries().size(), 1u);
-    EXPECT_EQ(codec.FpnEntries()[0].second, 2u);
+    EXPECT_EQ(codec.FpnEntries()[0].second, 2);
 
     EXPECT_EQ(codec.ParseDefectText("1 2 0\n3 4\n", 100, 100), kResultUnexpected);
     EXPECT_EQ(codec.ParseDefectText("1,2,0", 100, 100), kResultUnexpected);
@@ -49,6 +49,52 @@ TEST(Codec2000, DefectTextCoordinateRule) {
     EXPECT_EQ(codec.Flaws().FlawPixels().size(), 1u);       // each parse starts afresh
     EXPECT_EQ(codec.ParsePackedDefects(nullptr, 0, 0, 0), kResultNotImplemented);
     EXPECT_EQ(codec.ParseDefectText("-5 2147483647 0\n99999999999 1 3\n", 10, 10), 0);
+}
+
+// A line's numbers never come from the line after it: a short line ends the
+// parse and the valid line behind it is not read into it.
+TEST(Codec2000, ShortLinesDoNotReachIntoTheNextLine) {
+    for (const char* end : {"\n", "\r\n"}) {
+        for (const char* shortLine : {"5 ", "5 7 ", "5 7", "5"}) {
+            SCOPED_TRACE(std::string(shortLine) + (end[0] == '\r' ? " CR LF" : " LF"));
+            std::string text = std::string("1 2 0") + end + shortLine + end + "3 9 0" + end;
+            Codec2000 codec;
+            EXPECT_EQ(codec.ParseDefectText(text.c_str(), 100, 100), kResultUnexpected);
+            const FlawMap& map = codec.Flaws();
+            ASSERT_EQ(map.FlawPixels().size(), 1u); // the line before the short one
+            EXPECT_EQ(map.FlawPixels()[0].x, 1);
+            EXPECT_EQ(map.FlawPixels()[0].y, 3);
+            EXPECT_TRUE(map.FlawRows().empty());
+            EXPECT_TRUE(map.FlawColumns().empty());
+        }
+    }
+}
+
+// FPN coefficients are signed: a negative one must not turn into 2^32 - 5, which
+// the correction's first / 10^7 term would make a shift of 429 levels.
+TEST(Codec, FpnCoefficientsAreSigned) {
+    Codec2000 text;
+    ASSERT_EQ(text.ParseDefectText("-5 -700 6\r\n4294967291 2147483647 6\n", 100, 100), 0);
+    ASSERT_EQ(text.FpnEntries().size(), 2u);
+    EXPECT_DOUBLE_EQ(text.FpnEntries()[0].first / 1e7, -5e-7);
+    EXPECT_DOUBLE_EQ(text.FpnEntries()[0].second / 1e7, -7e-5);
+    EXPECT_EQ(text.FpnEntries()[0].third, 0);
+    // A 32-bit value written unsigned reads as the same two's complement value.
+    EXPECT_DOUBLE_EQ(text.FpnEntries()[1].first / 1e7, -5e-7);
+    EXPECT_DOUBLE_EQ(text.FpnEntries()[1].second / 1e7, 214.7483647);
+
+    BitWriter stream;
+    stream.Put(6, 3);
+    stream.Put(0, 5);
+    stream.Put(0xFFFFFFFB, 32); // -5
+    stream.Put(0x80000000, 32); // -2^31
+    stream.Put(0x7FFFFFFF, 32);
+    CodecTOVIRAY packed;
+    ASSERT_EQ(packed.ParsePackedDefects(stream.bytes.data(), stream.bytes.size(), 0, 0), 0);
+    ASSERT_EQ(packed.FpnEntries().size(), 1u);
+    EXPECT_DOUBLE_EQ(packed.FpnEntries()[0].first / 1e7, -5e-7);
+    EXPECT_DOUBLE_EQ(packed.FpnEntries()[0].second / 1e7, -214.7483648);
+    EXPECT_DOUBLE_EQ(packed.FpnEntries()[0].third / 1e7, 214.7483647);
 }
 
 TEST(CodecTOVIRAY, PackedRecords) {
@@ -75,7 +121,7 @@ TEST(CodecTOVIRAY, PackedRecords) {
     EXPECT_EQ(codec.Flaws().FlawColumns()[0].x, 7);
     EXPECT_EQ(codec.Flaws().FlawRows()[0].y, 9);
     ASSERT_EQ(codec.FpnEntries().size(), 1u);
-    EXPECT_EQ(codec.FpnEntries()[0].third, 0x33333333u);
+    EXPECT_EQ(codec.FpnEntries()[0].third, 0x33333333);
 
     BitWriter bad;
     bad.Put(1, 3);

@@ -233,6 +233,133 @@ TEST_F(CaptureSequenceTest, TriggerRequestsAndStatusReplies) {
     EXPECT_EQ(device->WaitForCcdStatus(ready, 0, -1), 0);
 }
 
+// The request numbers of the last capture's dark frame: its first status poll
+// (replies come on pipe 1) and its first line (image data on pipe 3).
+struct DarkFrameRequests {
+    std::uint32_t firstPoll = 0;
+    std::uint32_t firstLine = 0;
+};
+
+DarkFrameRequests LastDarkFrame(const std::vector<simulator::DriverRequest>& requests) {
+    DarkFrameRequests dark;
+    std::size_t i = requests.size();
+    while (i > 1 && !(requests[i - 2].pipe == 3 && requests[i - 1].pipe == 1))
+        --i;
+    if (i <= 1)
+        return dark;
+    dark.firstPoll = requests[i - 1].number;
+    while (i < requests.size() && requests[i].pipe != 3)
+        ++i;
+    if (i < requests.size())
+        dark.firstLine = requests[i].number;
+    return dark;
+}
+
+class DarkFrameTest : public CaptureSequenceTest {
+protected:
+    // An opened sensor on a fresh driver that fails the request numbered faultAt
+    // (none for 0), so that request numbers repeat from run to run.
+    std::unique_ptr<Device2000> FreshDevice(const simulator::Sensor2000Config& config,
+                                            std::uint32_t faultAt) {
+        driver = std::make_shared<simulator::SimulatedDriver>();
+        platform::SetUsbDriver(driver);
+        if (faultAt != 0)
+            driver->InjectFault(faultAt, simulator::Fault::Fail);
+        auto device = MakeDevice(config);
+        EXPECT_EQ(device->Open(), 0) << LastErrorText();
+        return device;
+    }
+
+    // Types 3 to 5 fail with -8209 and the message; the frame stays empty.
+    void ExpectNoCorrectedImage(Device2000& device, const std::string& message) {
+        for (std::int32_t type : {3, 4, 5}) {
+            SCOPED_TRACE(type);
+            SetLastErrorText("");
+            std::unique_ptr<RawFrame> frame;
+            EXPECT_EQ(device.DoGetImage(type, frame), -8209);
+            EXPECT_EQ(LastErrorText(), message);
+            EXPECT_FALSE(frame);
+        }
+        SetLastErrorText("");
+        std::unique_ptr<RawFrame> frame;
+        EXPECT_EQ(device.GetImage(frame), -8209);
+        EXPECT_EQ(LastErrorText(), message);
+        EXPECT_FALSE(frame);
+    }
+
+    const std::string noDarkFrame = "No dark frame was read from the hardware for this image.  "
+                                    "Please check the hardware connection and then retry the "
+                                    "operation.";
+};
+
+TEST_F(DarkFrameTest, CorrectedImagesNeedTheDarkFrameOfTheirExposure) {
+    auto clean = FreshDevice(SmallSensor(), 0);
+    ASSERT_EQ(clean->CaptureImage(), 0);
+    DarkFrameRequests dark = LastDarkFrame(driver->Requests());
+    ASSERT_NE(dark.firstPoll, 0u);
+    ASSERT_NE(dark.firstLine, 0u);
+
+    // The dark frame's wait fails: no dark frame at all.
+    auto waitFailed = FreshDevice(SmallSensor(), dark.firstPoll);
+    EXPECT_EQ(waitFailed->CaptureImage(), -8214);
+    ExpectNoCorrectedImage(*waitFailed, noDarkFrame);
+    std::unique_ptr<RawFrame> exposed;
+    EXPECT_EQ(waitFailed->DoGetImage(1, exposed), 0); // the exposed frame as it came
+    std::unique_ptr<RawFrame> none;
+    EXPECT_EQ(waitFailed->DoGetImage(2, none), -8209);
+    EXPECT_EQ(LastErrorText(), noDarkFrame);
+
+    // The dark frame's first line fails: a dark frame that holds nothing read.
+    auto readFailed = FreshDevice(SmallSensor(), dark.firstLine);
+    EXPECT_EQ(readFailed->CaptureImage(), -4104);
+    EXPECT_EQ(LastErrorText(), "Unable to read image data from the hardware.  Please check the "
+                               "hardware connection and then retry the operation.");
+    ExpectNoCorrectedImage(*readFailed, noDarkFrame);
+    std::unique_ptr<RawFrame> partial;
+    EXPECT_EQ(readFailed->DoGetImage(2, partial), 0); // the dark frame as far as it was read
+
+    // The next capture brings both frames again.
+    ASSERT_EQ(readFailed->CaptureImage(), 0) << LastErrorText();
+    std::unique_ptr<RawFrame> frame;
+    EXPECT_EQ(readFailed->GetImage(frame), 0);
+}
+
+// After "binned" changed, a failed dark-frame wait leaves the full-resolution
+// dark frame beside a binned exposure.
+TEST_F(DarkFrameTest, ADarkFrameOfAnotherReadOutIsNotSubtracted) {
+    auto captureTwice = [](Device2000& device) {
+        EXPECT_EQ(device.CaptureImage(), 0) << LastErrorText();
+        EXPECT_EQ(device.SetProperty("binned", "true"), 0);
+        return device.CaptureImage();
+    };
+    auto clean = FreshDevice({}, 0);
+    ASSERT_EQ(captureTwice(*clean), 0);
+    DarkFrameRequests dark = LastDarkFrame(driver->Requests());
+    ASSERT_NE(dark.firstPoll, 0u);
+
+    auto device = FreshDevice({}, dark.firstPoll);
+    EXPECT_EQ(captureTwice(*device), -8214);
+    EXPECT_EQ(device->ExposedFrame().width, 445u);
+    EXPECT_EQ(device->DarkFrame().width, 890u);
+    ExpectNoCorrectedImage(*device, noDarkFrame);
+}
+
+TEST_F(DarkFrameTest, NoImageBeforeTheFirstCapture) {
+    auto device = FreshDevice(SmallSensor(), 0);
+    for (std::int32_t type : {1, 2, 3, 4, 5}) {
+        SCOPED_TRACE(type);
+        SetLastErrorText("An earlier failure");
+        std::unique_ptr<RawFrame> frame;
+        EXPECT_EQ(device->DoGetImage(type, frame), -8209);
+        EXPECT_EQ(LastErrorText(), "No image has been captured from the hardware yet.");
+        EXPECT_FALSE(frame);
+    }
+    SetLastErrorText("An earlier failure");
+    std::unique_ptr<RawFrame> frame;
+    EXPECT_EQ(device->GetImage(frame), -8209);
+    EXPECT_EQ(LastErrorText(), "No image has been captured from the hardware yet.");
+}
+
 TEST_F(CaptureSequenceTest, DumpsTheFrameWhenAsked) {
     auto device = MakeDevice(SmallSensor());
     ASSERT_EQ(device->Open(), kDeviceOk);

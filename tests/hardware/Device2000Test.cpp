@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "hardware/DeviceStatus.h"
 #include "tests/hardware/DeviceFixture.h"
 
@@ -85,6 +87,39 @@ TEST_F(Device2000Test, ASensorWithoutMemoryUsesItsDeviceFile) {
     EXPECT_EQ(device->GetSettingsFrom1WireMemory(), kNoSensorId);
     EXPECT_NE(LastErrorText().find("XCCD0042B.tovi' is larger than the sensor memory"),
               std::string::npos);
+}
+
+// Another sensor behind the same device: one without memory (its MAC id reads
+// as zeros) whose device file holds no defect data. The old sensor's flaws
+// must not be repaired into its images.
+TEST_F(Device2000Test, ANewSensorWithoutDefectDataLeavesNoFlawMap) {
+    auto device = MakeDevice();
+    ASSERT_EQ(device->Open(), kDeviceOk) << LastErrorText();
+    ASSERT_FALSE(device->GetCodec()->Flaws().FlawPixels().empty());
+
+    ksp::CreateDirectoryTree(data.Path("Devices"));
+    WriteDeviceFile("Devices\\XCCD0100C.tovi", "");
+    Sensor().Config().memoryPresent = false;
+    Sensor().Config().defects.clear();
+    device->Close();
+    ASSERT_EQ(device->Open(), kDeviceOk) << LastErrorText();
+    EXPECT_EQ(device->GetProperty("hw_correction_data"), "false"); // the MAC check read it again
+    EXPECT_EQ(device->DefectDataLength(), 0u);
+    const FlawMap& flaws = device->GetCodec()->Flaws();
+    EXPECT_TRUE(flaws.FlawPixels().empty());
+    EXPECT_TRUE(flaws.FlawColumns().empty());
+    EXPECT_TRUE(flaws.FlawRows().empty());
+
+    // The defect correction leaves the offset-corrected image as it is.
+    ASSERT_EQ(device->SetProperty("cropping_on", "false"), kDeviceOk);
+    ASSERT_EQ(device->CaptureImage(), kDeviceOk) << LastErrorText();
+    std::unique_ptr<RawFrame> offsetCorrected, defectCorrected;
+    ASSERT_EQ(device->DoGetImage(3, offsetCorrected), kDeviceOk);
+    ASSERT_EQ(device->DoGetImage(4, defectCorrected), kDeviceOk);
+    std::size_t samples = static_cast<std::size_t>(offsetCorrected->stride / 2) *
+                          static_cast<std::size_t>(offsetCorrected->height);
+    EXPECT_TRUE(std::equal(offsetCorrected->pixels.get(), offsetCorrected->pixels.get() + samples,
+                           defectCorrected->pixels.get()));
 }
 
 TEST_F(Device2000Test, EchoRepliesAreChecked) {
