@@ -13,6 +13,10 @@ struct RunResult {
     std::int32_t status = 0;
     std::string message;
     std::uint32_t requests = 0;
+    // GetImage after a failed capture: its status, message and whether it gave a frame.
+    std::int32_t imageStatus = 0;
+    std::string imageMessage;
+    bool imageGiven = false;
 };
 
 class Device2000FaultTest : public DeviceTest {
@@ -38,6 +42,11 @@ protected:
             result.status = device->GetImage(frame);
         result.message = LastErrorText();
         result.requests = driver->RequestCount();
+        if (result.status != kDeviceOk) {
+            result.imageStatus = device->GetImage(frame);
+            result.imageMessage = LastErrorText();
+            result.imageGiven = frame != nullptr;
+        }
         return result;
     }
 
@@ -133,6 +142,14 @@ TEST_F(Device2000FaultTest, EveryRequestOfACaptureCanFail) {
             } else {
                 EXPECT_LT(run.status, 0);
                 EXPECT_EQ(run.message, expected[n - 1]);
+                // No image from a failed capture.
+                EXPECT_EQ(run.imageStatus, -8209);
+                EXPECT_FALSE(run.imageGiven);
+                EXPECT_TRUE(run.imageMessage ==
+                                "No image has been captured from the hardware yet." ||
+                            run.imageMessage == Advice("No dark frame was read from the hardware "
+                                                       "for this image."))
+                    << run.imageMessage;
             }
             ExpectRecovery();
             if (HasFatalFailure())
