@@ -22,15 +22,19 @@ const ToviRaySize& SizeOf(const std::string& sensorId) {
     return last == 'C' ? kToviRaySizes[0] : kToviRaySizes[1];
 }
 
-// Zero-mean coefficients per column, some of each sign: about +-8 counts of
-// offset, +-2 % of gain and up to +-8 counts of curvature at full scale.
+// Coefficients per column, some of each sign: up to +-2 % of gain and +-8
+// counts of curvature at full scale, with an offset that nearly cancels them at
+// the dark level (within a count), since the dark frame's own column pattern is
+// what the correction removes from it.
 std::vector<FpnCoefficients> MakeFpn(std::uint32_t width) {
+    constexpr std::int32_t kDarkLevel = 230;
     NoiseSource random(31);
     std::vector<FpnCoefficients> entries(width);
     for (FpnCoefficients& entry : entries) {
-        entry.first = static_cast<std::int32_t>(random.Next() % 160000001u) - 80000000;
         entry.second = static_cast<std::int32_t>(random.Next() % 400001u) - 200000;
         entry.third = static_cast<std::int32_t>(random.Next() % 11u) - 5;
+        entry.first = -kDarkLevel * entry.second - kDarkLevel * kDarkLevel * entry.third +
+                      static_cast<std::int32_t>(random.Next() % 20000001u) - 10000000;
     }
     return entries;
 }
@@ -172,10 +176,12 @@ std::vector<std::uint16_t> SensorToviRay::Frame(std::uint32_t width, std::uint32
         }
     if (exposed)
         for (const Defect& defect : config_.defects) {
-            if (defect.kind == Defect::Kind::Pixel && defect.x < width && defect.y < height)
-                frame[defect.x + std::size_t{defect.y} * width] = kMaxSample;
-            else if (defect.kind == Defect::Kind::Row && defect.y < height)
-                std::fill_n(frame.begin() + static_cast<std::ptrdiff_t>(defect.y * width), width,
+            // The flaw map counts rows from the last stored line up.
+            const std::uint32_t line = defect.y < height ? height - 1 - defect.y : height;
+            if (defect.kind == Defect::Kind::Pixel && defect.x < width && line < height)
+                frame[defect.x + std::size_t{line} * width] = kMaxSample;
+            else if (defect.kind == Defect::Kind::Row && line < height)
+                std::fill_n(frame.begin() + static_cast<std::ptrdiff_t>(line * width), width,
                             std::uint16_t{kMaxSample});
             else if (defect.kind == Defect::Kind::Column && defect.x < width)
                 for (std::uint32_t y = 0; y < height; ++y)

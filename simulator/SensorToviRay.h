@@ -24,7 +24,7 @@ struct SensorToviRayConfig : FirmwareBehaviour {
     // Byte-for-byte contents (address 0 on) replacing the memory built above.
     std::optional<std::vector<std::uint8_t>> memoryImage;
 
-    // Defects at frame coordinates (rows from the first stored line).
+    // Defects in the flaw map's coordinates: rows from the last stored line up.
     static std::vector<Defect> ToviRayDefects();
 };
 
