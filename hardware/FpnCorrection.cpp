@@ -109,6 +109,11 @@ std::vector<ColumnTerms> TermsOf(const std::vector<tagFPNEntry>& entries,
     return terms;
 }
 
+// Truncation toward zero by conversion (no library call), for |value| < 2^63.
+std::int64_t Truncated(double value) {
+    return static_cast<std::int64_t>(value);
+}
+
 // q1 = q - R(fixed pattern of q); q2 = q1 - m, the corrected dark m scaled by
 // the exposure where the block asks for it; q itself when q2 is no sample.
 std::uint16_t CorrectSample(std::uint16_t q, std::uint16_t darkValue, const ColumnTerms& column,
@@ -117,11 +122,16 @@ std::uint16_t CorrectSample(std::uint16_t q, std::uint16_t darkValue, const Colu
     const double pattern = column.gain * qd + column.offset + column.curvature * (qd * qd);
     if (!(std::fabs(pattern) < kSampleBound))
         return q;
-    const double q1 = q - std::trunc(pattern + 0.5);
-    double m = std::trunc(darkValue - column.pattern);
-    if (scaled)
-        m = std::trunc((scaling.b * q1 + scaling.a + scaling.c * (q1 * q1)) * m);
-    const double q2 = q1 - m;
+    const std::int64_t q1 = q - Truncated(pattern + 0.5);
+    std::int64_t m = Truncated(darkValue - column.pattern);
+    if (scaled) {
+        const double q1d = static_cast<double>(q1);
+        const double product = (scaling.b * q1d + scaling.a + scaling.c * (q1d * q1d)) * m;
+        if (!(std::fabs(product) < kSampleBound))
+            return q;
+        m = Truncated(product);
+    }
+    const std::int64_t q2 = q1 - m;
     return q2 < 0 || q2 > kMaxSample ? q : static_cast<std::uint16_t>(q2);
 }
 
@@ -152,8 +162,9 @@ void RampSeam(RawFrame& frame, std::int32_t seam) {
     for (std::int32_t i = 0; i < 119 && seam + i < frame.height; ++i) {
         std::uint16_t* line = frame.Line(static_cast<std::uint32_t>(seam + i));
         for (std::uint32_t x = 0; x < frame.width; ++x) {
-            const float value = std::trunc(static_cast<float>(line[x]) * g);
-            line[x] = static_cast<std::uint16_t>(std::clamp(value, 0.0f, float{kMaxSample}));
+            // Clamped before the conversion, which then truncates.
+            const float value = std::clamp(static_cast<float>(line[x]) * g, 0.0f, 4095.5f);
+            line[x] = static_cast<std::uint16_t>(std::min(static_cast<int>(value), kMaxSample));
         }
         g += step;
         if (g >= 1.0f || g <= -1.0f)

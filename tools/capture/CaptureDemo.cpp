@@ -1,5 +1,7 @@
-// Captures one frame from a simulated 2000-series sensor at the device level,
-// in virtual time, and writes the corrected frame as an 8-bit grey BMP.
+// Captures one frame from a simulated sensor at the device level, in virtual
+// time, and writes the corrected frame as an 8-bit grey BMP. An id starting
+// with "TR" is a ToviRay sensor (its last letter C or D), any other a
+// 2000-series one (its last letter A to D).
 //
 //   tovi_capture [output.bmp [sensor id [binned]]]
 
@@ -11,6 +13,7 @@
 
 #include "hardware/Device2000.h"
 #include "hardware/DeviceStatus.h"
+#include "hardware/DeviceToviRay.h"
 #include "hardware/StaticDeviceHost.h"
 #include "platform/Clock.h"
 #include "simulator/SimulatedDriver.h"
@@ -22,7 +25,8 @@ namespace {
 
 const char* const kSettings = "<?xml version=\"1.0\"?>\n<SETTINGS>\n"
                               "  <SENSOR id=\"2000\" left_margin=\"4\" right_margin=\"4\" "
-                              "top_margin=\"4\" bottom_margin=\"4\"/>\n</SETTINGS>\n";
+                              "top_margin=\"4\" bottom_margin=\"4\"/>\n"
+                              "  <SENSOR id=\"TOVIRAY\"/>\n</SETTINGS>\n";
 
 // Each step once when it starts and once when it completes.
 std::int32_t PrintProgress(const char* text, std::int32_t kind, std::int32_t percent) {
@@ -33,8 +37,8 @@ std::int32_t PrintProgress(const char* text, std::int32_t kind, std::int32_t per
     return 0;
 }
 
-// Samples of 4095 are black: the grey level falls as the value rises.
-std::vector<std::uint8_t> GreyBitmap(const RawFrame& frame) {
+// Samples of full scale are black: the grey level falls as the value rises.
+std::vector<std::uint8_t> GreyBitmap(const RawFrame& frame, std::uint32_t fullScale) {
     const std::uint32_t rowBytes = (frame.width + 3) / 4 * 4;
     const std::uint32_t height = static_cast<std::uint32_t>(frame.height);
     const std::uint32_t pixelBytes = rowBytes * height;
@@ -62,8 +66,8 @@ std::vector<std::uint8_t> GreyBitmap(const RawFrame& frame) {
     // Stored row 0 is the picture's bottom row, as in a bottom-up DIB.
     for (std::uint32_t y = 0; y < height; ++y)
         for (std::uint32_t x = 0; x < frame.width; ++x)
-            bmp[offset + y * rowBytes + x] =
-                static_cast<std::uint8_t>(255 - (frame.Pixel(x, y) * 255 + 2047) / 4095);
+            bmp[offset + y * rowBytes + x] = static_cast<std::uint8_t>(
+                255 - (frame.Pixel(x, y) * 255 + fullScale / 2) / fullScale);
     return bmp;
 }
 
@@ -80,13 +84,37 @@ std::string DirectoryOf(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
+// Attaches the simulated sensor the id names and makes its device.
+DeviceRef MakeDevice(simulator::SimulatedDriver& driver, const std::string& sensorId,
+                     const std::shared_ptr<StaticDeviceHost>& host) {
+    const bool toviRay = sensorId.rfind("TR", 0) == 0;
+    DeviceRef device;
+    if (toviRay) {
+        simulator::SensorToviRayConfig config;
+        config.sensorId = sensorId;
+        std::string path = driver.AttachToviRay(config, simulator::DriverFamily::CyUsb);
+        device =
+            DeviceRef::Make<DeviceTOVIRAY>(std::make_unique<CyUsbIo>(), path, PrintProgress, host);
+        device->SetInstanceId("USB\\VID_7A1C&PID_1005\\SIM0001");
+        device->SetFamilyKey("TOVIRAY");
+    } else {
+        simulator::Sensor2000Config config;
+        if (!sensorId.empty())
+            config.sensorId = sensorId;
+        std::string path = driver.Attach(config, simulator::DriverFamily::EzUsb);
+        device =
+            DeviceRef::Make<Device2000>(std::make_unique<EzUsbIo>(), path, PrintProgress, host);
+        device->SetInstanceId("USB\\VID_7A1C&PID_2000\\SIM0001");
+        device->SetFamilyKey("2000");
+    }
+    return device;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::string output = argc > 1 ? argv[1] : "capture.bmp";
-    simulator::Sensor2000Config config;
-    if (argc > 2)
-        config.sensorId = argv[2];
+    std::string sensorId = argc > 2 ? argv[2] : "";
     bool binned = argc > 3 && std::strcmp(argv[3], "binned") == 0;
 
     auto host = std::make_shared<StaticDeviceHost>();
@@ -101,30 +129,30 @@ int main(int argc, char** argv) {
     platform::SetClock(std::make_shared<platform::VirtualClock>());
     auto driver = std::make_shared<simulator::SimulatedDriver>();
     platform::SetUsbDriver(driver);
-    std::string path = driver->Attach(config, simulator::DriverFamily::EzUsb);
-
-    Device2000 device(std::make_unique<EzUsbIo>(), path, PrintProgress, host);
-    device.SetInstanceId("USB\\VID_7A1C&PID_2000\\SIM0001");
-    device.SetFamilyKey("2000");
+    DeviceRef device = MakeDevice(*driver, sensorId, host);
     std::unique_ptr<RawFrame> frame;
-    std::int32_t status = device.Open();
+    std::int32_t status = device->Open();
     if (status == kDeviceOk && binned)
-        status = device.SetProperty("binned", "true");
+        status = device->SetProperty("binned", "true");
     if (status == kDeviceOk)
-        status = device.CaptureImage();
+        status = device->CaptureImage();
     if (status == kDeviceOk)
-        status = device.GetImage(frame);
-    device.Close();
-    platform::SetUsbDriver(nullptr);
+        status = device->GetImage(frame);
+    device->Close();
     if (status != kDeviceOk) {
         std::fprintf(stderr, "capture failed (%d): %s\n", status, LastErrorText().c_str());
         return 1;
     }
-    if (!WriteBytes(output, GreyBitmap(*frame))) {
+    // ToviRay images carry 16-bit samples, the 2000 series' 12-bit ones.
+    const std::uint32_t fullScale = device->ProcessingFamily() == 1 ? 65535 : 4095;
+    const std::string id = device->SensorId();
+    device = DeviceRef();
+    platform::SetUsbDriver(nullptr);
+    if (!WriteBytes(output, GreyBitmap(*frame, fullScale))) {
         std::fprintf(stderr, "could not write %s\n", output.c_str());
         return 1;
     }
-    std::printf("sensor %s: %u x %d pixels at %d dpi, written to %s\n", device.SensorId().c_str(),
-                frame->width, frame->height, frame->resolutionX, output.c_str());
+    std::printf("sensor %s: %u x %d pixels at %d dpi, written to %s\n", id.c_str(), frame->width,
+                frame->height, frame->resolutionX, output.c_str());
     return 0;
 }
