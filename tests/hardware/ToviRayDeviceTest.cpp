@@ -211,6 +211,28 @@ TEST_F(ToviRayTest, MemoryFailuresGiveTheirStatusAndMessage) {
     }
 }
 
+TEST_F(ToviRayTest, ImageTypesAndALongId) {
+    SensorToviRayConfig config;
+    config.sensorId = "ABCDEFGHIJKLMNOD"; // 16 letters, nothing to end them
+    auto& device = MakeToviRay(config);
+    device.SetProperty("flush_time", "0");
+    device.SetProperty("cropping_on", "false");
+    ASSERT_NE(Capture(device), nullptr);
+    EXPECT_EQ(device.SensorId(), "ABCDEFGHIJKLMNOD");
+    std::unique_ptr<RawFrame> exposed, dark, subtracted;
+    ASSERT_EQ(device.DoGetImage(1, exposed), 0);
+    ASSERT_EQ(device.DoGetImage(2, dark), 0);
+    ASSERT_EQ(device.DoGetImage(3, subtracted), 0);
+    EXPECT_EQ(exposed->Pixel(100, 100), device.ExposedFrame().Pixel(100, 100));
+    EXPECT_EQ(dark->Pixel(100, 100), device.DarkFrame().Pixel(100, 100));
+    // Without the line-offset correction: each pixel less its own dark value.
+    for (std::uint32_t x : {0u, 7u, 400u, 797u})
+        EXPECT_EQ(subtracted->Pixel(x, 1), std::max(0, exposed->Pixel(x, 1) - dark->Pixel(x, 1)));
+    std::unique_ptr<RawFrame> none;
+    EXPECT_EQ(device.DoGetImage(6, none), -8209);
+    EXPECT_EQ(none, nullptr);
+}
+
 TEST(ToviRayRecords, AreaThatLiesIsRefused) {
     auto area = [](std::vector<std::uint8_t> bytes) {
         bytes.resize(200, 0xEE);
