@@ -1,5 +1,6 @@
 // The filters and the default processing chains on sensor-sized frames, beside
-// their single-threaded OpenCV equivalents on the same frames.
+// their single-threaded OpenCV equivalents on the same frames; and the ToviRay
+// flaw repair on its frame.
 
 #include <benchmark/benchmark.h>
 
@@ -10,6 +11,7 @@
 
 #include "image/Convolution.h"
 #include "image/Enhancement.h"
+#include "image/FlawMap.h"
 #include "image/NoiseReduction.h"
 
 namespace {
@@ -247,6 +249,31 @@ void Chain2000Plus(benchmark::State& s, Frame f) {
 void CvChain2000Plus(benchmark::State& s, Frame f) {
     OpenCv(s, f, [](const cv::Mat& in, cv::Mat& out) { OpenCvChain(in, out, 5, 3, nullptr); });
 }
+
+// The interpolating repair of a ToviRay frame with every step-th row or
+// column flawed: every row leaves no good row, so each pixel falls back to the
+// pixel repair; every other line interpolates each pixel. The frame is copied
+// afresh for every repair.
+void RepairFlawLines(benchmark::State& state, bool rows, std::uint32_t step) {
+    const CKIPImage16Bit& image = Image(kToviRay);
+    FlawMap map;
+    for (std::uint32_t at = 0; at < (rows ? kToviRay.height : kToviRay.width); at += step) {
+        if (rows)
+            map.AddRowFlaw(static_cast<std::int32_t>(at));
+        else
+            map.AddColumnFlaw(static_cast<std::int32_t>(at));
+    }
+    std::vector<std::uint16_t> samples(image.SampleCount());
+    for (auto _ : state) {
+        std::copy_n(image.GetPixels(), samples.size(), samples.data());
+        map.RepairByInterpolation(samples.data(), kToviRay.width, kToviRay.height,
+                                  image.GetSpareSamples(), true, false);
+        benchmark::DoNotOptimize(samples.data());
+    }
+}
+BENCHMARK_CAPTURE(RepairFlawLines, EveryRow, true, 1u)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RepairFlawLines, EveryOtherRow, true, 2u)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RepairFlawLines, EveryOtherColumn, false, 2u)->Unit(benchmark::kMillisecond);
 
 #define BOTH_FRAMES(name)                                                                          \
     BENCHMARK_CAPTURE(name, ToviRay, kToviRay)->Unit(benchmark::kMillisecond);                     \

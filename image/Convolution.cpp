@@ -6,6 +6,7 @@
 #include "image/ConvolutionRows.h"
 #include "image/GroupedKernel.h"
 #include "image/Multiversion.h"
+#include "image/RecordValues.h"
 #include "image/ResultImage.h"
 #include "image/RowBands.h"
 
@@ -186,8 +187,7 @@ void MakeSmoothingKernel(FilterKernel& kernel, std::uint32_t cols, std::uint32_t
     double f = percent / 100.0;
     kernel.FillKernel(f);
     kernel.SetKernelCentre(n * (1 - f) + 1);
-    double sum = kernel.KernelSum();
-    kernel.scale = sum != 0 ? 1 / sum : 0.0;
+    kernel.scale = kernel.ReciprocalOfSum();
 }
 
 std::unique_ptr<CKIPImage16Bit> SmoothImage(const CKIPImage16Bit* image, std::uint32_t cols,
@@ -198,4 +198,12 @@ std::unique_ptr<CKIPImage16Bit> SmoothImage(const CKIPImage16Bit* image, std::ui
     FilterKernel kernel;
     MakeSmoothingKernel(kernel, cols, rows, percent);
     return Convolve(image, kernel, progress);
+}
+
+std::unique_ptr<CKIPImage16Bit> SmoothImage(const CKIPImage16Bit* image, std::int32_t cols,
+                                            std::int32_t rows, std::int32_t percent,
+                                            ProgressCallback progress) {
+    return WithRecordValues(cols, rows, percent, [&](auto c, auto r, auto p) {
+        return SmoothImage(image, c, r, p, progress);
+    });
 }

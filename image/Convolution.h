@@ -22,6 +22,10 @@ void MakeSmoothingKernel(FilterKernel& kernel, std::uint32_t cols, std::uint32_t
 std::unique_ptr<CKIPImage16Bit> SmoothImage(const CKIPImage16Bit* image, std::uint32_t cols,
                                             std::uint32_t rows, std::uint32_t percent,
                                             ProgressCallback progress = nullptr);
+// With the option record's signed values: null when one is negative.
+std::unique_ptr<CKIPImage16Bit> SmoothImage(const CKIPImage16Bit* image, std::int32_t cols,
+                                            std::int32_t rows, std::int32_t percent,
+                                            ProgressCallback progress = nullptr);
 
 // v limited to 0 ... maxValue, then trunc(v + 0.5).
 inline std::uint16_t ClampRounded(double v, double maxValue) {

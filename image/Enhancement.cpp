@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <vector>
 
 #include "image/Convolution.h"
 #include "image/Multiversion.h"
+#include "image/RecordValues.h"
 #include "image/ResultImage.h"
 #include "image/RowBands.h"
 
@@ -189,6 +191,15 @@ bool Valid(const CKIPImage16Bit* image) {
     return image != nullptr && image->IsValid();
 }
 
+// trunc(resolution x factor + 0.5), false when that does not fit the 32 bits.
+bool Calibrated(std::uint32_t resolution, double factor, std::uint32_t& calibrated) {
+    double value = std::trunc(resolution * factor + 0.5);
+    if (!(value <= std::numeric_limits<std::uint32_t>::max()))
+        return false;
+    calibrated = static_cast<std::uint32_t>(value);
+    return true;
+}
+
 } // namespace
 
 std::unique_ptr<CKIPImage16Bit> InvertImage(const CKIPImage16Bit* image,
@@ -209,7 +220,7 @@ std::unique_ptr<CKIPImage16Bit> GammaCorrect(const CKIPImage16Bit* image, double
                                              ProgressCallback progress) {
     if (!Valid(image))
         return nullptr;
-    if (gamma <= 0 || gamma == 1)
+    if (!(gamma > 0) || !std::isfinite(gamma) || gamma == 1) // NaN and infinity change nothing
         return image->Clone();
     const double g = 1 / gamma;
     const double maxValue = image->GetMaxValue();
@@ -282,7 +293,7 @@ std::unique_ptr<CKIPImage16Bit> AutoLevel(const CKIPImage16Bit* image, double lo
 }
 
 bool HasAnteriorTeeth(std::uint32_t permanentTeeth, std::uint32_t primaryTeeth) {
-    const std::uint32_t permanent = 0x000003F8u | 0x1FF80000u; // teeth 4-13 and 20-29
+    const std::uint32_t permanent = 0x00001FF8u | 0x1FF80000u; // teeth 4-13 and 20-29
     const std::uint32_t primary = 0x00000078u | 0x0001E000u;   // D-G and N-Q
     return (permanentTeeth & permanent) != 0 || (primaryTeeth & primary) != 0;
 }
@@ -319,8 +330,7 @@ void MakeSharpenKernel(FilterKernel& kernel, std::uint32_t cols, std::uint32_t r
     kernel.SetKernelCentre(0);
     double offCentre = kernel.KernelSum();
     kernel.SetKernelCentre((2 / std::pow(2.0, f)) * (-offCentre));
-    double sum = kernel.KernelSum();
-    kernel.scale = sum != 0 ? 1 / sum : 0.0;
+    kernel.scale = kernel.ReciprocalOfSum(); // 0 at 100 %
 }
 
 std::unique_ptr<CKIPImage16Bit> SharpenImage(const CKIPImage16Bit* image, std::uint32_t cols,
@@ -352,6 +362,22 @@ std::unique_ptr<CKIPImage16Bit> LaplaceEnhance(const CKIPImage16Bit* image, std:
     FilterKernel kernel;
     MakeLaplaceKernel(kernel, cols, rows, strength);
     return ConvolveRows(image, kernel, progress, true);
+}
+
+std::unique_ptr<CKIPImage16Bit> SharpenImage(const CKIPImage16Bit* image, std::int32_t cols,
+                                             std::int32_t rows, std::int32_t percent,
+                                             ProgressCallback progress) {
+    return WithRecordValues(cols, rows, percent, [&](auto c, auto r, auto p) {
+        return SharpenImage(image, c, r, p, progress);
+    });
+}
+
+std::unique_ptr<CKIPImage16Bit> LaplaceEnhance(const CKIPImage16Bit* image, std::int32_t cols,
+                                               std::int32_t rows, std::int32_t strength,
+                                               ProgressCallback progress) {
+    return WithRecordValues(cols, rows, strength, [&](auto c, auto r, auto s) {
+        return LaplaceEnhance(image, c, r, s, progress);
+    });
 }
 
 std::unique_ptr<CKIPImage16Bit> NormalizeImage(const CKIPImage16Bit* image,
@@ -390,9 +416,10 @@ std::unique_ptr<CKIPImage16Bit> NormalizeImage(const CKIPImage16Bit* image,
 }
 
 void ApplyCalibration(CKIPImage16Bit* image, double factor) {
-    if (image == nullptr || factor <= 0)
-        return;
-    image->SetResolution(
-        static_cast<std::uint32_t>(std::trunc(image->GetResolutionX() * factor + 0.5)),
-        static_cast<std::uint32_t>(std::trunc(image->GetResolutionY() * factor + 0.5)));
+    if (image == nullptr || !(factor > 0) || !std::isfinite(factor))
+        return; // also not a number
+    std::uint32_t x = 0, y = 0;
+    if (Calibrated(image->GetResolutionX(), factor, x) &&
+        Calibrated(image->GetResolutionY(), factor, y))
+        image->SetResolution(x, y);
 }

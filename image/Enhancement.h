@@ -25,9 +25,17 @@ std::unique_ptr<CKIPImage16Bit> SharpenImage(const CKIPImage16Bit* image, std::u
 std::unique_ptr<CKIPImage16Bit> LaplaceEnhance(const CKIPImage16Bit* image, std::uint32_t cols,
                                                std::uint32_t rows, std::uint32_t strength,
                                                ProgressCallback progress = nullptr);
+// With the option record's signed values: null when one is negative.
+std::unique_ptr<CKIPImage16Bit> SharpenImage(const CKIPImage16Bit* image, std::int32_t cols,
+                                             std::int32_t rows, std::int32_t percent,
+                                             ProgressCallback progress = nullptr);
+std::unique_ptr<CKIPImage16Bit> LaplaceEnhance(const CKIPImage16Bit* image, std::int32_t cols,
+                                               std::int32_t rows, std::int32_t strength,
+                                               ProgressCallback progress = nullptr);
 std::unique_ptr<CKIPImage16Bit> NormalizeImage(const CKIPImage16Bit* image,
                                                ProgressCallback progress = nullptr);
-// Rescales the stored resolution; the pixels are untouched.
+// Rescales the stored resolution; the pixels are untouched. A factor that is
+// not a positive finite number, or a resolution beyond 32 bits, changes nothing.
 void ApplyCalibration(CKIPImage16Bit* image, double factor);
 
 class FilterKernel;

@@ -1,6 +1,7 @@
 #include "image/FilterKernel.h"
 
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 FilterKernel::FilterKernel() {
@@ -32,6 +33,19 @@ double FilterKernel::KernelSum() const {
     for (double coefficient : coefficients_)
         sum += coefficient;
     return sum;
+}
+
+// A sum of n terms is off by at most (n - 1) / 2 ulps of the sum of their
+// magnitudes; a kernel made to cancel (a centre set to minus the sum of the
+// other cells) carries two such errors, which n ulps cover.
+double FilterKernel::ReciprocalOfSum() const {
+    double sum = KernelSum();
+    double magnitude = 0.0;
+    for (double coefficient : coefficients_)
+        magnitude += std::abs(coefficient);
+    double rounding = static_cast<double>(coefficients_.size()) *
+                      std::numeric_limits<double>::epsilon() * magnitude;
+    return std::abs(sum) <= rounding ? 0.0 : 1 / sum;
 }
 
 double FilterKernel::KernelDistance(std::uint32_t c, std::uint32_t r) const {

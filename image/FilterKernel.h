@@ -14,6 +14,9 @@ public:
     void FillKernel(double value);
     void SetKernelCentre(double value);
     double KernelSum() const;
+    // 1 / KernelSum(), or 0 when the sum is 0 to within the rounding of adding
+    // the coefficients up (a kernel built to sum to 0 rarely sums to exactly 0).
+    double ReciprocalOfSum() const;
     // Distance of cell (c, r) from the point (rows / 2, cols / 2) as reals.
     double KernelDistance(std::uint32_t c, std::uint32_t r) const;
     void FillKernelInverseDistance(double value);

@@ -124,12 +124,26 @@ void FlawMap::SetFrame(std::uint16_t* samples, std::uint32_t width, std::uint32_
     bottomUp_ = bottomUp;
 }
 
+void FlawMap::IndexFrameFlaws() {
+    frameFlaws_ = samples_ != nullptr
+                      ? FrameFlaws(width_, height_, flawPixels_, flawRows_, flawColumns_)
+                      : FrameFlaws();
+}
+
+void FlawMap::ReleaseFrameIndex() {
+    frameFlaws_ = FrameFlaws();
+    acrossRows_ = FlawLineNeighbours();
+    acrossColumns_ = FlawLineNeighbours();
+}
+
 bool FlawMap::InRange(std::int64_t x, std::int64_t y) const {
     return samples_ != nullptr && x >= 0 && y >= 0 && x < width_ && y < height_;
 }
 
+// Inside the frame a flaw is one the frame's index holds.
 std::uint16_t FlawMap::GetSample(std::int64_t x, std::int64_t y) const {
-    if (!InRange(x, y) || IsFlawed(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)))
+    if (!InRange(x, y) ||
+        frameFlaws_.Flawed(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)))
         return 0;
     std::int64_t row = bottomUp_ ? height_ - 1 - y : y;
     return samples_[static_cast<std::size_t>(row) * rowPitch_ + static_cast<std::size_t>(x)];
@@ -151,7 +165,8 @@ void FlawMap::ResetNeighbours() {
 }
 
 bool FlawMap::AddNeighbour(std::int64_t x, std::int64_t y, double weight) {
-    if (!InRange(x, y) || IsFlawed(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)))
+    if (!InRange(x, y) ||
+        frameFlaws_.Flawed(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)))
         return false;
     std::uint16_t sample = GetSample(x, y);
     ++neighbourCount_;
@@ -211,6 +226,7 @@ void FlawMap::RepairLineByNeighbours(std::int64_t x, std::int64_t y, bool row) {
 void FlawMap::RepairByNeighbours(std::uint16_t* samples, std::uint32_t width, std::uint32_t height,
                                  std::uint32_t rowPad, bool bottomUp) {
     SetFrame(samples, width, height, rowPad, bottomUp);
+    IndexFrameFlaws();
     useMedian_ = false;
     for (const auto& pixel : flawPixels_)
         RepairPixel(pixel.x, pixel.y);
@@ -225,29 +241,24 @@ void FlawMap::RepairByNeighbours(std::uint16_t* samples, std::uint32_t width, st
             for (std::uint32_t y = 0; y < height; ++y)
                 RepairLineByNeighbours(column.x, y, false);
     }
+    ReleaseFrameIndex();
 }
 
+// The nearest good pixels across the line, or the pixel repair when one side has none.
 void FlawMap::InterpolateLine(std::int64_t x, std::int64_t y, bool row) {
-    const std::int64_t limit = row ? height_ : width_;
-    const std::int64_t at = row ? y : x;
-    auto good = [&](std::int64_t position) {
-        return row ? !IsFlawed(static_cast<std::int32_t>(x), static_cast<std::int32_t>(position))
-                   : !IsFlawed(static_cast<std::int32_t>(position), static_cast<std::int32_t>(y));
-    };
-    std::int64_t before = at - 1;
-    while (before >= 0 && !good(before))
-        --before;
-    std::int64_t after = at + 1;
-    while (after < limit && !good(after))
-        ++after;
-    if (before < 0 || after >= limit) {
+    const FlawLineNeighbours& across = row ? acrossRows_ : acrossColumns_;
+    const auto line = static_cast<std::uint32_t>(row ? y : x);
+    const auto position = static_cast<std::uint32_t>(row ? x : y);
+    const std::int64_t before = across.Before(line, position);
+    const std::int64_t after = across.After(line, position);
+    if (before < 0 || after >= (row ? height_ : width_)) {
         RepairPixel(x, y);
         return;
     }
     double a = row ? GetSample(x, before) : GetSample(before, y);
     double b = row ? GetSample(x, after) : GetSample(after, y);
     double value =
-        a + std::trunc(static_cast<double>(at - before) / (after - before) * (b - a) + 0.5);
+        a + std::trunc(static_cast<double>(line - before) / (after - before) * (b - a) + 0.5);
     SetSample(x, y, static_cast<std::uint32_t>(value));
 }
 
@@ -257,6 +268,11 @@ void FlawMap::RepairByInterpolation(std::uint16_t* samples, std::uint32_t width,
     SetFrame(samples, width, height, rowPad, bottomUp);
     useMedian_ = useMedian;
     repairedPixels_.clear();
+    if (samples == nullptr)
+        return; // nothing to read or write
+    IndexFrameFlaws();
+    acrossRows_ = FlawLineNeighbours::AcrossRows(frameFlaws_);
+    acrossColumns_ = FlawLineNeighbours::AcrossColumns(frameFlaws_);
     for (const auto& pixel : flawPixels_)
         RepairPixel(pixel.x, pixel.y);
     for (const auto& row : flawRows_) {
@@ -269,6 +285,7 @@ void FlawMap::RepairByInterpolation(std::uint16_t* samples, std::uint32_t width,
             for (std::uint32_t y = 0; y < height; ++y)
                 InterpolateLine(column.x, y, false);
     }
+    ReleaseFrameIndex();
 }
 
 void FlawMap::FillFlaws(std::uint16_t value, std::uint16_t* samples, std::uint32_t width,

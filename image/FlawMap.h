@@ -5,6 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "image/FrameFlaws.h"
+
 struct _KIPImageFlawMapEntry {
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -34,7 +36,8 @@ public:
     // The 2000-series repair: neighbour-weighted means.
     void RepairByNeighbours(std::uint16_t* samples, std::uint32_t width, std::uint32_t height,
                             std::uint32_t rowPad, bool bottomUp);
-    // The ToviRay repair: flaw rows and columns interpolated between good lines.
+    // The ToviRay repair: flaw rows and columns interpolated between good lines;
+    // linear in the frame's size, however many lines are flawed.
     void RepairByInterpolation(std::uint16_t* samples, std::uint32_t width, std::uint32_t height,
                                std::uint32_t rowPad, bool bottomUp, bool useMedian);
 
@@ -52,6 +55,9 @@ private:
     void RebuildIndex();
     void SetFrame(std::uint16_t* samples, std::uint32_t width, std::uint32_t height,
                   std::uint32_t rowPad, bool bottomUp);
+    // The flaws of the frame set, for the repairs' look-ups, and their release.
+    void IndexFrameFlaws();
+    void ReleaseFrameIndex();
     bool InRange(std::int64_t x, std::int64_t y) const;
     std::uint16_t GetSample(std::int64_t x, std::int64_t y) const;
     void SetSample(std::int64_t x, std::int64_t y, std::uint32_t value);
@@ -73,6 +79,11 @@ private:
     std::unordered_set<std::int32_t> columnIndex_;
     std::unordered_map<std::int32_t, std::uint32_t> pixelsOnRow_;
     std::unordered_map<std::int32_t, std::uint32_t> pixelsOnColumn_;
+
+    // The frame's flaws while a repair runs, and the interpolation's good lines.
+    FrameFlaws frameFlaws_;
+    FlawLineNeighbours acrossRows_;
+    FlawLineNeighbours acrossColumns_;
 
     std::vector<std::uint32_t> neighbourValues_;
     std::uint16_t* samples_ = nullptr;

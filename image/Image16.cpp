@@ -27,7 +27,10 @@ bool CKIPImage16Bit::Create(std::uint32_t width, std::uint32_t height, std::uint
         SetImageErrorText("Invalid image parameter specified.");
         return false;
     }
-    owned_.reset(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(stride) * height]);
+    // Below 2 GiB, as the 8-bit images, so the size fits a 32-bit build too.
+    const std::uint64_t samples = std::uint64_t{stride} * height;
+    if (samples <= 0x7FFFFFFF / 2) // zeroed: the spare samples reach the host's DIBs
+        owned_.reset(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(samples)]());
     if (!owned_) {
         SetImageErrorText("Out of memory.");
         return false;

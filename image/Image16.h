@@ -26,7 +26,7 @@ public:
                         std::uint32_t stride, std::uint32_t bits);
     void Adopt(std::unique_ptr<std::uint16_t[]> pixels, std::uint32_t width, std::uint32_t height,
                std::uint32_t stride, std::uint32_t bits);
-    // The samples are left undefined.
+    // Every sample starts at 0, the spare ones too. Fails from 2 GiB of samples up.
     bool Create(std::uint32_t width, std::uint32_t height, std::uint32_t stride, std::uint32_t bits,
                 std::uint32_t resolutionX, std::uint32_t resolutionY);
     bool CreateSimple(std::uint32_t width, std::uint32_t height, std::uint32_t bits) {

@@ -55,7 +55,7 @@ TEST(Filters, ConvolutionsMatchTheOracle) {
             SCOPED_TRACE(testing::Message() << shape.width << "x" << shape.height << " mask "
                                             << mask[0] << "x" << mask[1]);
             if (!MaskFits(mask[0], mask[1], image.get())) {
-                EXPECT_EQ(SmoothImage(image.get(), mask[0], mask[1], 50), nullptr);
+                EXPECT_EQ(SmoothImage(image.get(), mask[0], mask[1], 50u), nullptr);
                 continue;
             }
             for (std::uint32_t percent : {0u, 37u, 100u, 150u}) {
@@ -175,8 +175,8 @@ TEST(Filters, ConvolutionRoundingAndKernelRules) {
     auto zero = SharpenImage(flat.get(), 3, 3, 100);
     EXPECT_EQ(std::count(zero->GetPixels(), zero->GetPixels() + zero->SampleCount(), 0),
               static_cast<std::ptrdiff_t>(zero->SampleCount()));
-    EXPECT_EQ(SmoothImage(flat.get(), 9, 3, 50), nullptr);          // wider than the image
-    EXPECT_EQ(SmoothImage(flat.get(), 0xFFFFFFFF, 3, 50), nullptr); // never allocated
+    EXPECT_EQ(SmoothImage(flat.get(), 9, 3, 50), nullptr);             // wider than the image
+    EXPECT_EQ(SmoothImage(flat.get(), 0xFFFFFFFFu, 3u, 50u), nullptr); // never allocated
 }
 
 TEST(Filters, PointwiseFormulas) {

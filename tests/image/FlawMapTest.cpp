@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "image/FlawMap.h"
+#include "tests/image/InterpolationOracle.h"
 
 namespace {
 
@@ -16,6 +18,39 @@ struct Frame {
     std::uint32_t width, height, rowPad;
     std::vector<std::uint16_t> samples;
 };
+
+// Some lines flawed with the chance given; runs of them when it is high.
+template <typename Add>
+void FlawSomeLines(std::mt19937& random, std::uint32_t count, double chance, Add add) {
+    std::bernoulli_distribution flawed(chance);
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (flawed(random))
+            add(static_cast<std::int32_t>(i));
+}
+
+// A map of flaw pixels, rows and columns in and around a width x height frame,
+// in random order, sometimes scaled (which can list a flaw twice or put a
+// pixel on a line).
+FlawMap RandomMap(std::mt19937& random, std::uint32_t width, std::uint32_t height) {
+    FlawMap map;
+    std::uniform_int_distribution<std::int32_t> x(-3, static_cast<std::int32_t>(width) + 2);
+    std::uniform_int_distribution<std::int32_t> y(-3, static_cast<std::int32_t>(height) + 2);
+    const double chances[] = {0, 0.05, 0.3, 0.7, 0.95, 1};
+    std::uniform_int_distribution<int> chance(0, 5);
+    const double rowChance = chances[chance(random)];
+    const double columnChance = chances[chance(random)] / 2;
+    std::uniform_int_distribution<std::uint32_t> pixels(0, width * height / 2);
+    for (std::uint32_t i = pixels(random); i > 0; --i)
+        map.AddPixelFlaw(x(random), y(random));
+    FlawSomeLines(random, height, rowChance, [&](std::int32_t row) { map.AddRowFlaw(row); });
+    FlawSomeLines(random, width, columnChance,
+                  [&](std::int32_t column) { map.AddColumnFlaw(column); });
+    map.AddRowFlaw(y(random));
+    map.AddColumnFlaw(x(random));
+    if (random() % 4 == 0)
+        map.ScaleFlaws(random() % 2 ? 0.5 : 1.5, random() % 2 == 0);
+    return map;
+}
 
 } // namespace
 
@@ -153,4 +188,70 @@ TEST(FlawMap, HostileMapsStayInsideTheFrameAndQuick) {
     map.RepairByInterpolation(frame.samples.data(), 64, 64, 0, true, true);
     map.FillFlaws(0, frame.samples.data(), 64, 64, 0, false);
     SUCCEED();
+}
+
+TEST(FlawMap, InterpolationMatchesTheSearchingRepair) {
+    std::mt19937 random(2024);
+    for (int trial = 0; trial < 300; ++trial) {
+        std::uniform_int_distribution<std::uint32_t> side(1, 40);
+        const std::uint32_t width = side(random), height = side(random);
+        const std::uint32_t rowPad = random() % 3;
+        const bool bottomUp = random() % 2 == 0, useMedian = random() % 5 == 0;
+        SCOPED_TRACE(testing::Message() << "trial " << trial << ": " << width << " x " << height);
+        Frame frame(width, height, 0, rowPad);
+        for (auto& sample : frame.samples)
+            sample = static_cast<std::uint16_t>(random());
+        Frame expected = frame;
+        FlawMap map = RandomMap(random, width, height);
+        oracle::InterpolationRepair searching(map);
+        searching.Run(expected.samples.data(), width, height, rowPad, bottomUp, useMedian);
+        map.RepairByInterpolation(frame.samples.data(), width, height, rowPad, bottomUp, useMedian);
+        ASSERT_EQ(frame.samples, expected.samples);
+        ASSERT_EQ(map.RepairedPixels().size(), searching.repaired.size());
+        for (std::size_t i = 0; i < searching.repaired.size(); ++i) {
+            ASSERT_EQ(map.RepairedPixels()[i].x, searching.repaired[i].x) << i;
+            ASSERT_EQ(map.RepairedPixels()[i].y, searching.repaired[i].y) << i;
+        }
+    }
+}
+
+TEST(FlawMap, InterpolationOverAFullFrameOfFlawRows) {
+    const std::uint32_t width = 798, height = 1070;
+    Frame frame(width, height, 0, 2);
+    for (std::uint32_t y = 0; y < height; ++y)
+        for (std::uint32_t x = 0; x < width; ++x)
+            frame.At(x, y) = static_cast<std::uint16_t>(1000 + y);
+    Frame untouched = frame;
+    FlawMap every;
+    for (std::uint32_t y = 0; y < height; ++y)
+        every.AddRowFlaw(static_cast<std::int32_t>(y));
+    // No good pixel anywhere: every pixel falls back to the pixel repair, which keeps it.
+    every.RepairByInterpolation(frame.samples.data(), width, height, 2, true, false);
+    EXPECT_EQ(frame.samples, untouched.samples);
+    EXPECT_EQ(every.RepairedPixels().size(), std::size_t{width} * height);
+
+    // All but the first and last rows: a straight ramp between them.
+    FlawMap inner;
+    for (std::uint32_t y = 1; y + 1 < height; ++y)
+        inner.AddRowFlaw(static_cast<std::int32_t>(y));
+    for (std::uint32_t y = 1; y + 1 < height; ++y)
+        for (std::uint32_t x = 0; x < width; ++x)
+            frame.At(x, y) = 7;
+    inner.RepairByInterpolation(frame.samples.data(), width, height, 2, false, false);
+    EXPECT_EQ(frame.samples, untouched.samples);
+    EXPECT_TRUE(inner.RepairedPixels().empty());
+
+    // And across: all but the first and last columns.
+    FlawMap columns;
+    for (std::uint32_t x = 1; x + 1 < width; ++x)
+        columns.AddColumnFlaw(static_cast<std::int32_t>(x));
+    for (std::uint32_t y = 0; y < height; ++y) {
+        frame.At(0, y) = 100;
+        frame.At(width - 1, y) = 100 + width - 1;
+        for (std::uint32_t x = 1; x + 1 < width; ++x)
+            frame.At(x, y) = 7;
+    }
+    columns.RepairByInterpolation(frame.samples.data(), width, height, 2, false, false);
+    for (std::uint32_t x : {1u, 2u, 400u, 796u})
+        EXPECT_EQ(frame.At(x, 555), 100 + x);
 }

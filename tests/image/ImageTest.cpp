@@ -55,6 +55,31 @@ TEST(Image16, CreateRulesAndOwnership) {
     EXPECT_EQ(resolution.GetResolutionX(), 0u); // 16-bit images keep 0
 }
 
+TEST(Image16, CreateRefusesSizesBeyondTwoGigabytes) {
+    CKIPImage16Bit image;
+    // 2^31 bytes; and 2^32 + 2^16 samples, which a 32-bit product wraps to 2^16.
+    const std::uint32_t sizes[][3] = {{0x8000, 0x8000, 0x8000},
+                                      {0x10000, 0x10000, 0x10001},
+                                      {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
+                                      {1, 0x40000000, 1}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1] << " stride " << size[2]);
+        SetLastErrorText("");
+        EXPECT_FALSE(image.Create(size[0], size[1], size[2], 16, 0, 0));
+        EXPECT_EQ(LastErrorText(), "Out of memory.");
+        EXPECT_FALSE(image.IsValid());
+        EXPECT_EQ(image.GetWidth(), 0u);
+    }
+}
+
+TEST(Resolution, PixelsPerMetreBeyond32BitsSaturate) {
+    volatile std::uint32_t largest = 0xFFFFFFFF, beyond = 109092170, fits = 109092169;
+    EXPECT_EQ(DpiToPpm(largest), 0xFFFFFFFFu);
+    EXPECT_EQ(DpiToPpm(beyond), 0xFFFFFFFFu);
+    EXPECT_EQ(PpmToDpi(largest), 109092169u);
+    EXPECT_EQ(DpiToPpm(fits), 4294967283u); // the largest that fits
+}
+
 TEST(Image, CreateRowsWhiteFillAndErrors) {
     CKIPImage image;
     EXPECT_FALSE(image.Create(5, 5, 16));
