@@ -16,6 +16,7 @@
 #include "plugin/DicomRecord.h"
 #include "plugin/Logs.h"
 #include "plugin/PluginState.h"
+#include "plugin/StatusNotifications.h"
 #include "support/ByteFields.h"
 #include "support/TextCase.h"
 

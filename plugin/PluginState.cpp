@@ -30,14 +30,6 @@ std::string Translate(const std::string& text) {
     return PluginModule::Instance().translator.Translate(text);
 }
 
-void SendTermination() {
-    if (CaptureLog.IsLogOpen())
-        CaptureLog.Log("DLL sending %s(%s)", "SendTermination", "");
-    const PluginState& state = PluginModule::Instance().state;
-    if (state.statusCallback != nullptr)
-        state.statusCallback(state.hostSensorId, 0, nullptr);
-}
-
 const CapturedImage* UnavailableController::CaptureSingleImage(unsigned, unsigned) {
     SetLastErrorText(Translate("No Tovi USB II Sensor Detected"));
     return nullptr;

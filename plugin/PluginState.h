@@ -8,6 +8,7 @@
 #include "plugin/CaptureController.h"
 #include "plugin/SedApi.h"
 #include "plugin/SensorOptions.h"
+#include "plugin/SharedFlag.h"
 #include "plugin/Translator.h"
 #include "support/LastError.h"
 
@@ -28,8 +29,9 @@ struct PluginState {
     int hostSensorId = 0;
     unsigned permanentTeeth = 0;
     unsigned primaryTeeth = 0;
-    int userTerminated = 0;
-    int timedOut = 0;
+    // Written on the UI thread, read by the capture worker.
+    SharedFlag userTerminated = 0;
+    SharedFlag timedOut = 0;
     int captureActive = 0;
     int groupActive = 0;
     int groupCaptureCount = 0;
@@ -61,5 +63,3 @@ const char* const kSystemName = "Tovi USB II";
 const char* const kApplicationName = "ToviUSBII";
 
 std::string Translate(const std::string& text);
-// Sends status code 0: the capture export has finished.
-void SendTermination();
