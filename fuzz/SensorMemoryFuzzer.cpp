@@ -34,12 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     config.memoryImage = std::vector<std::uint8_t>(data, data + size);
     std::string path = driver->Attach(config, simulator::DriverFamily::EzUsb);
     {
-        Device2000 device(std::make_unique<EzUsbIo>(), path, nullptr, host);
-        device.SetFamilyKey("2000");
-        device.Open();
+        auto device =
+            CountedRef<Device2000>::Make(std::make_unique<EzUsbIo>(), path, nullptr, host);
+        device->SetFamilyKey("2000");
+        device->Open();
         char identity[kIdentifyBufferSize];
-        device.Close();
-        device.Identify(identity);
+        device->Close();
+        device->Identify(identity);
     }
     platform::SetUsbDriver(nullptr);
     return 0;

@@ -7,9 +7,15 @@
 Device::Device(std::unique_ptr<UsbIo> channel, std::string devicePath, NotifyCallback notify,
                std::shared_ptr<const DeviceHost> host)
     : channel_(std::move(channel)), devicePath_(std::move(devicePath)), notify_(notify),
-      host_(std::move(host)) {}
+      host_(std::move(host)) {
+    ++liveDevices_;
+}
 
-Device::~Device() = default;
+Device::~Device() {
+    --liveDevices_;
+}
+
+std::atomic<std::int32_t> Device::liveDevices_{0};
 
 std::int32_t Device::Notify(const char* text, std::int32_t kind, std::int32_t percent) {
     return notify_ != nullptr ? notify_(text, kind, percent) : 0;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "hardware/DeviceHost.h"
 #include "hardware/RawFrame.h"
@@ -11,13 +13,14 @@
 
 constexpr std::size_t kIdentifyBufferSize = 32;
 
-// A sensor device: its channel, its path, its identity and a reference count
-// (1 at construction; the holder that drops it to 0 deletes the device).
+template <typename T> class CountedRef;
+
+// A sensor device: its channel, its path, its identity and a reference count.
+// Devices live only behind counted references (CountedRef, DeviceRef): they are
+// made by CountedRef::Make with the first reference, and the last reference to
+// let go deletes them. Nothing else can make, delete or hold one by value.
 class Device {
 public:
-    Device(std::unique_ptr<UsbIo> channel, std::string devicePath, NotifyCallback notify,
-           std::shared_ptr<const DeviceHost> host);
-    virtual ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
@@ -44,8 +47,9 @@ public:
     bool IsProduct2000() const { return GetProductId() == 0x2000; }
     bool IsProductToviRay() const { return GetProductId() == 0x1005; }
 
-    void AddRef() { ++referenceCount_; }
-    void Release();
+    std::int32_t ReferenceCount() const { return referenceCount_; }
+    // Devices alive in this process, for leak checks.
+    static std::int32_t LiveDevices() { return liveDevices_; }
 
     const std::string& DevicePath() const { return devicePath_; }
     const std::string& InstanceId() const { return instanceId_; }
@@ -56,6 +60,12 @@ public:
     void SetSensorId(const std::string& sensorId) { sensorId_ = sensorId; }
 
 protected:
+    Device(std::unique_ptr<UsbIo> channel, std::string devicePath, NotifyCallback notify,
+           std::shared_ptr<const DeviceHost> host);
+    virtual ~Device();
+    static void* operator new(std::size_t size) { return ::operator new(size); }
+    static void operator delete(void* address) { ::operator delete(address); }
+
     UsbIo& Channel() { return *channel_; }
     const DeviceHost& Host() const { return *host_; }
 
@@ -67,39 +77,66 @@ protected:
     std::string sensorId_;
     std::atomic<std::int32_t> referenceCount_{1};
     std::shared_ptr<const DeviceHost> host_;
+
+private:
+    template <typename T> friend class CountedRef;
+    void AddRef() { ++referenceCount_; }
+    void Release();
+
+    static std::atomic<std::int32_t> liveDevices_;
 };
 
 // Parses "vid" or "pid" and four hexadecimal digits out of an instance id; -1 if none.
 std::int32_t ParseUsbId(const std::string& instanceId, const char* tag);
 
-// Holds one reference of a device.
-class DeviceRef {
+namespace device_detail {
+
+// The one way a device class is instantiated: its constructors and destructor
+// are protected, so only this class, made by CountedRef::Make, reaches them.
+template <typename T> class Made final : public T {
 public:
-    DeviceRef() = default;
-    // Takes over the reference the device was created with.
-    static DeviceRef Adopt(Device* device) { return DeviceRef(device); }
-    template <typename T, typename... Args> static DeviceRef Make(Args&&... args) {
-        return Adopt(new T(std::forward<Args>(args)...));
+    template <typename... Args> explicit Made(Args&&... args) : T(std::forward<Args>(args)...) {}
+};
+
+} // namespace device_detail
+
+// Holds one reference of a device of class T (or of a class derived from it).
+template <typename T> class CountedRef {
+public:
+    CountedRef() = default;
+    // A new device of class U with this, its first reference.
+    template <typename U = T, typename... Args> static CountedRef Make(Args&&... args) {
+        static_assert(std::is_base_of_v<T, U>);
+        return CountedRef(new device_detail::Made<U>(std::forward<Args>(args)...));
     }
-    DeviceRef(const DeviceRef& other) : device_(other.device_) {
-        if (device_ != nullptr)
-            device_->AddRef();
-    }
-    DeviceRef(DeviceRef&& other) noexcept : device_(other.device_) { other.device_ = nullptr; }
-    DeviceRef& operator=(DeviceRef other) noexcept {
+
+    CountedRef(const CountedRef& other) : CountedRef(other.device_, true) {}
+    CountedRef(CountedRef&& other) noexcept : device_(std::exchange(other.device_, nullptr)) {}
+    template <typename U> CountedRef(const CountedRef<U>& other) : CountedRef(other.get(), true) {}
+    template <typename U>
+    CountedRef(CountedRef<U>&& other) noexcept : device_(std::exchange(other.device_, nullptr)) {}
+    CountedRef& operator=(CountedRef other) noexcept {
         std::swap(device_, other.device_);
         return *this;
     }
-    ~DeviceRef() {
+    ~CountedRef() {
         if (device_ != nullptr)
-            device_->Release();
+            static_cast<Device*>(device_)->Release();
     }
-    Device* operator->() const { return device_; }
-    Device& operator*() const { return *device_; }
-    Device* get() const { return device_; }
+
+    T* operator->() const { return device_; }
+    T& operator*() const { return *device_; }
+    T* get() const { return device_; }
     explicit operator bool() const { return device_ != nullptr; }
 
 private:
-    explicit DeviceRef(Device* device) : device_(device) {}
-    Device* device_ = nullptr;
+    template <typename U> friend class CountedRef;
+    explicit CountedRef(T* device, bool addReference = false) : device_(device) {
+        if (device_ != nullptr && addReference)
+            static_cast<Device*>(device_)->AddRef();
+    }
+
+    T* device_ = nullptr;
 };
+
+using DeviceRef = CountedRef<Device>;

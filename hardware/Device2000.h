@@ -17,10 +17,13 @@ public:
     static constexpr std::size_t kMemorySize = 8192;
     static constexpr std::size_t kMacLength = 8;
 
+protected:
+    // Made and deleted through CountedRef only.
     Device2000(std::unique_ptr<UsbIo> channel, std::string devicePath, NotifyCallback notify,
                std::shared_ptr<const DeviceHost> host);
     ~Device2000() override;
 
+public:
     std::int32_t Identify(char* buffer) override;
     std::int32_t Open() override;
     void Close() override;

@@ -35,6 +35,9 @@ public:
     const Codec* GetFpnCodec() const { return fpnCodec_.get(); }
     const ScalingBlock& Scaling() const { return scaling_; }
 
+protected:
+    ~DeviceTOVIRAY() override = default;
+
 private:
     std::int32_t ReadMemory(std::uint32_t address, std::uint32_t length, std::uint8_t* into);
     void ApplyToviRayDefaults();

@@ -7,10 +7,6 @@
 
 namespace {
 
-platform::UsbDriver& Driver() {
-    return platform::CurrentUsbDriver();
-}
-
 std::int32_t RequestStatus(bool succeeded) {
     return succeeded ? kUsbOk : kUsbRequestFailed;
 }
@@ -108,8 +104,11 @@ std::int32_t CyUsbIo::Transfer(std::uint8_t endpoint, const void* data, void* re
 }
 
 DriverVersion GetDriverVersion(const std::string& driverKey) {
+    return GetDriverVersion(*platform::CurrentUsbDriver(), driverKey);
+}
+
+DriverVersion GetDriverVersion(platform::UsbDriver& driver, const std::string& driverKey) {
     DriverVersion version;
-    platform::UsbDriver& driver = Driver();
     std::optional<std::string> fileName = driver.DriverFileName(driverKey);
     if (!fileName)
         return version;
@@ -133,13 +132,14 @@ DriverVersion GetDriverVersion(const std::string& driverKey) {
 std::unique_ptr<UsbIo> CreateUsbIo(std::uint32_t productId, const std::string& driverKey) {
     if (productId != 0x2000 && productId != 0x1005)
         return nullptr;
-    if (Driver().IsWow64())
-        return std::make_unique<CyUsbIo>();
-    switch (GetDriverVersion(driverKey).Major()) {
+    std::shared_ptr<platform::UsbDriver> driver = platform::CurrentUsbDriver();
+    if (driver->IsWow64())
+        return std::make_unique<CyUsbIo>(driver);
+    switch (GetDriverVersion(*driver, driverKey).Major()) {
     case 1:
-        return std::make_unique<EzUsbIo>();
+        return std::make_unique<EzUsbIo>(driver);
     case 3:
-        return std::make_unique<CyUsbIo>();
+        return std::make_unique<CyUsbIo>(driver);
     default:
         return nullptr;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -28,10 +29,12 @@ constexpr std::uint32_t kCyUsbResetRequest = 0x00220030;
 constexpr std::uint32_t kCyUsbTransferRequest = 0x00220024;
 constexpr std::uint32_t kCyUsbHeaderLength = 38;
 
-// The driver handle of one sensor and its pipes.
+// The driver handle of one sensor and its pipes. A channel talks to the driver
+// it was created with for its whole life, whatever is installed later.
 class UsbIo {
 public:
-    UsbIo() = default;
+    explicit UsbIo(std::shared_ptr<platform::UsbDriver> driver = platform::CurrentUsbDriver())
+        : driver_(std::move(driver)) {}
     virtual ~UsbIo();
     UsbIo(const UsbIo&) = delete;
     UsbIo& operator=(const UsbIo&) = delete;
@@ -55,12 +58,19 @@ public:
     bool IsOpen() const { return handle_ != 0; }
 
 protected:
-    platform::DriverHandle handle_ = 0;
+    platform::UsbDriver& Driver() const { return *driver_; }
+
+    // Atomic: the manager may close a channel that a capture is using.
+    std::atomic<platform::DriverHandle> handle_{0};
+
+private:
+    std::shared_ptr<platform::UsbDriver> driver_;
 };
 
 // EZ-USB style driver (product major version 1): the pipe index as a 4-byte input.
 class EzUsbIo : public UsbIo {
 public:
+    using UsbIo::UsbIo;
     ~EzUsbIo() override = default;
     std::int32_t Reset() override;
     std::int32_t Read(std::uint32_t pipe, void* buffer, std::uint32_t length) override;
@@ -73,6 +83,7 @@ private:
 // CyUSB style driver (product major version 3): one transfer record per call.
 class CyUsbIo : public UsbIo {
 public:
+    using UsbIo::UsbIo;
     ~CyUsbIo() override = default;
     std::int32_t Reset() override;
     std::int32_t Read(std::uint32_t pipe, void* buffer, std::uint32_t length) override;
@@ -90,6 +101,8 @@ struct DriverVersion {
     std::uint16_t Major() const { return parts[0]; }
 };
 DriverVersion GetDriverVersion(const std::string& driverKey);
+DriverVersion GetDriverVersion(platform::UsbDriver& driver, const std::string& driverKey);
 
-// The channel for a detected device, or null when its driver is not one of ours.
+// The channel for a detected device, on the driver installed now; null when its
+// driver is not one of ours.
 std::unique_ptr<UsbIo> CreateUsbIo(std::uint32_t productId, const std::string& driverKey);

@@ -48,6 +48,18 @@ SystemTime VirtualClock::UtcNow() {
     return FromTimePoint(epoch + std::chrono::milliseconds(now_.load()));
 }
 
+ScaledClock::ScaledClock(std::shared_ptr<Clock> base, double scale)
+    : base_(std::move(base)), scale_(scale), baseStart_(base_->Milliseconds()) {}
+
+std::uint64_t ScaledClock::Milliseconds() {
+    return static_cast<std::uint64_t>(static_cast<double>(base_->Milliseconds() - baseStart_) /
+                                      scale_);
+}
+
+void ScaledClock::Sleep(unsigned milliseconds) {
+    base_->Sleep(static_cast<unsigned>(milliseconds * scale_ + 0.5));
+}
+
 Clock& SystemClock() {
     static auto* clock = new StandardClock();
     return *clock;

@@ -1,24 +1,15 @@
 #include "platform/UsbDriver.h"
 
+#include "platform/PortSlot.h"
+
 namespace platform {
 
-namespace {
-
-// Never destroyed: a device may close its handle while the module unloads.
-std::shared_ptr<UsbDriver>& Installed() {
-    static auto* driver = new std::shared_ptr<UsbDriver>();
-    return *driver;
-}
-
-} // namespace
-
-UsbDriver& CurrentUsbDriver() {
-    auto& installed = Installed();
-    return installed ? *installed : SystemUsbDriver();
+std::shared_ptr<UsbDriver> CurrentUsbDriver() {
+    return SlotOf<UsbDriver, SystemUsbDriver>().Get();
 }
 
 void SetUsbDriver(std::shared_ptr<UsbDriver> driver) {
-    Installed() = std::move(driver);
+    SlotOf<UsbDriver, SystemUsbDriver>().Set(std::move(driver));
 }
 
 } // namespace platform

@@ -34,7 +34,8 @@ public:
 
 // The driver of this build: the system's on Windows, one without devices natively.
 UsbDriver& SystemUsbDriver();
-UsbDriver& CurrentUsbDriver();
+// The driver installed now; a channel keeps the one it was created with.
+std::shared_ptr<UsbDriver> CurrentUsbDriver();
 // Installs a driver for this process (tests, simulated hardware); null restores the system's.
 void SetUsbDriver(std::shared_ptr<UsbDriver> driver);
 

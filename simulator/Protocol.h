@@ -99,3 +99,22 @@ constexpr ToviRaySize kToviRaySizes[] = {{'C', 0x25, 616, 944}, {'D', 0x29, 798,
 constexpr std::uint32_t kToviRaySeamLine = 535;
 
 } // namespace simulator::protocol
+
+// Device enumeration and hot-plug as the system presents them.
+namespace simulator::protocol {
+
+constexpr std::uint16_t kVendorId = 0x7A1C;
+// The USB device interface class, in its path form and as GUID bytes.
+constexpr const char* kUsbInterfaceClass = "{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+constexpr std::uint8_t kUsbInterfaceClassBytes[16] = {
+    0x10, 0xBF, 0xDC, 0xA5, 0x30, 0x65, 0xD2, 0x11, 0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED};
+// WM_DEVICECHANGE with DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE.
+constexpr std::uint32_t kDeviceChangeMessage = 0x0219;
+constexpr std::uintptr_t kDeviceArrival = 0x8000;
+constexpr std::uintptr_t kDeviceRemoveComplete = 0x8004;
+// DEV_BROADCAST_DEVICEINTERFACE_A: size, type 5, reserved, class, then the name.
+constexpr std::uint32_t kDeviceInterfaceType = 5;
+constexpr std::uint32_t kBroadcastClassOffset = 12;
+constexpr std::uint32_t kBroadcastNameOffset = 28;
+
+} // namespace simulator::protocol

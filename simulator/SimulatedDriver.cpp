@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/Clock.h"
 #include "simulator/Protocol.h"
 #include "support/ByteFields.h"
 #include "support/TextCase.h"
@@ -47,31 +48,63 @@ const Pipe* PipeByEndpoint(std::uint8_t endpoint) {
     return nullptr;
 }
 
+UsbPresence PresenceOn(DriverFamily family) {
+    UsbPresence presence;
+    presence.family = family;
+    return presence;
+}
+
 } // namespace
 
 std::string SimulatedDriver::Attach(Sensor2000Config config, DriverFamily family) {
-    return Attach(std::make_unique<Sensor2000>(std::move(config)), kProduct2000, family);
+    return Attach(std::move(config), PresenceOn(family));
+}
+
+std::string SimulatedDriver::Attach(Sensor2000Config config, UsbPresence presence) {
+    return Attach(std::make_unique<Sensor2000>(std::move(config)), kProduct2000,
+                  std::move(presence));
 }
 
 std::string SimulatedDriver::AttachToviRay(SensorToviRayConfig config, DriverFamily family) {
-    return Attach(std::make_unique<SensorToviRay>(std::move(config)), kProductToviRay, family);
+    return AttachToviRay(std::move(config), PresenceOn(family));
 }
 
+std::string SimulatedDriver::AttachToviRay(SensorToviRayConfig config, UsbPresence presence) {
+    return Attach(std::make_unique<SensorToviRay>(std::move(config)), kProductToviRay,
+                  std::move(presence));
+}
+
+std::string SimulatedDriver::AttachForeign(UsbPresence presence) {
+    return Attach(nullptr, 0, std::move(presence));
+}
+
+// Paths and instance ids as the system forms them: the interface path in lower
+// case behind a four-character prefix, the instance id in upper case.
 std::string SimulatedDriver::Attach(std::unique_ptr<SensorFirmware> sensor, std::uint16_t productId,
-                                    DriverFamily family) {
+                                    UsbPresence presence) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     auto index = static_cast<unsigned>(devices_.size() + 1);
     Attached device;
-    device.path = FormatText("\\\\?\\usb#vid_7a1c&pid_%04x#sim%04u#"
-                             "{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
-                             productId, index);
-    device.family = family;
+    device.productId = presence.productId.value_or(productId);
+    std::string serial = presence.serial.empty() ? std::to_string(index) : presence.serial;
+    device.path = ToLowerText(FormatText("\\\\?\\usb#vid_%04x&pid_%04x#%s#%s", presence.vendorId,
+                                         device.productId, serial.c_str(), kUsbInterfaceClass));
+    device.instanceId = ToUpperText(FormatText("USB\\VID_%04X&PID_%04X\\%s", presence.vendorId,
+                                               device.productId, serial.c_str()));
     device.driverKey = FormatText("{36fc9e60-c465-11cf-8056-444553540000}\\%04u", index);
     device.sensor = std::move(sensor);
-    if (family == DriverFamily::EzUsb)
+    device.arrived = !presence.arrivalTime;
+    if (!presence.driverInstalled)
+        SetDriverVersion(device.driverKey, "", 0, 0);
+    else if (presence.family == DriverFamily::EzUsb)
         SetDriverVersion(device.driverKey, "ezusb.sys", 1, 2);
     else
         SetDriverVersion(device.driverKey, "cyusb.sys", 3, 4);
+    device.presence = std::move(presence);
     devices_.push_back(std::move(device));
+    if (devices_.back().arrived)
+        Arrive(devices_.back());
+    PollDue();
     return devices_.back().path;
 }
 
@@ -82,11 +115,16 @@ SimulatedDriver::Attached* SimulatedDriver::Find(const std::string& path) {
     return nullptr;
 }
 
-SensorFirmware& SimulatedDriver::FirmwareAt(const std::string& path) {
+SimulatedDriver::Attached& SimulatedDriver::Existing(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     Attached* device = Find(path);
-    if (device == nullptr)
+    if (device == nullptr || !device->sensor)
         throw std::invalid_argument("no simulated sensor at " + path);
-    return *device->sensor;
+    return *device;
+}
+
+SensorFirmware& SimulatedDriver::FirmwareAt(const std::string& path) {
+    return *Existing(path).sensor;
 }
 
 Sensor2000& SimulatedDriver::SensorAt(const std::string& path) {
@@ -97,23 +135,32 @@ SensorToviRay& SimulatedDriver::ToviRayAt(const std::string& path) {
     return dynamic_cast<SensorToviRay&>(FirmwareAt(path));
 }
 
+std::string SimulatedDriver::InstanceIdAt(const std::string& path) {
+    return Existing(path).instanceId;
+}
+
 void SimulatedDriver::Unplug(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Attached* device = Find(path))
-        device->plugged = false;
+        Remove(*device);
 }
 
 void SimulatedDriver::InjectFault(std::uint32_t requestNumber, Fault fault) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     faults_[requestNumber] = fault;
 }
 
 void SimulatedDriver::SetDriverVersion(const std::string& driverKey, std::string fileName,
                                        std::uint16_t major, std::uint16_t minor) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     driverFiles_[ToLowerText(driverKey)] = {std::move(fileName), major, minor};
 }
 
 platform::DriverHandle SimulatedDriver::Open(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    PollDue();
     Attached* device = Find(path);
-    if (device == nullptr || !device->plugged)
+    if (device == nullptr || !device->sensor || !device->arrived || !device->plugged)
         return 0;
     platform::DriverHandle handle = nextHandle_++;
     handles_[handle] = device->path;
@@ -121,11 +168,14 @@ platform::DriverHandle SimulatedDriver::Open(const std::string& path) {
 }
 
 void SimulatedDriver::Close(platform::DriverHandle handle) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     handles_.erase(handle);
 }
 
 bool SimulatedDriver::Control(platform::DriverHandle handle, std::uint32_t code, const void* input,
                               std::uint32_t inputLength, void* output, std::uint32_t outputLength) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    PollDue();
     DriverRequest record;
     record.number = ++requestCount_;
     record.code = code;
@@ -133,26 +183,44 @@ bool SimulatedDriver::Control(platform::DriverHandle handle, std::uint32_t code,
     if (in != nullptr)
         record.input.assign(in, in + inputLength);
     record.outputLength = outputLength;
-    std::optional<Fault> fault;
-    if (auto at = faults_.find(record.number); at != faults_.end())
-        fault = at->second;
     auto open = handles_.find(handle);
     Attached* device = open == handles_.end() ? nullptr : Find(open->second);
+    std::optional<Fault> fault = FaultFor(device, record.number);
     if (device != nullptr && fault == Fault::Unplug)
-        device->plugged = false;
-    if (device != nullptr && device->plugged)
+        Remove(*device);
+    if (device != nullptr && device->plugged) {
         record.succeeded = Serve(*device, code, in, inputLength, static_cast<std::uint8_t*>(output),
                                  outputLength, record, fault);
+        NoteArming(*device, record);
+    }
     requests_.push_back(std::move(record));
     return requests_.back().succeeded;
+}
+
+// A fault injected at the driver's request number, else the device's own failing request.
+std::optional<Fault> SimulatedDriver::FaultFor(Attached* device, std::uint32_t requestNumber) {
+    if (auto at = faults_.find(requestNumber); at != faults_.end())
+        return at->second;
+    if (device != nullptr && ++device->requests == device->presence.failingRequest)
+        return Fault::Fail;
+    return std::nullopt;
+}
+
+// The first arming command starts the time to a planned removal.
+void SimulatedDriver::NoteArming(Attached& device, const DriverRequest& record) {
+    bool arming =
+        record.succeeded && record.pipe == static_cast<std::int32_t>(kCommandPipe.index) &&
+        record.data.size() == 3 && record.data[0] == kSubCommand && record.data[1] == kArmDetection;
+    if (arming && !device.armedAt)
+        device.armedAt = platform::CurrentClock().Milliseconds();
 }
 
 bool SimulatedDriver::Serve(Attached& device, std::uint32_t code, const std::uint8_t* input,
                             std::uint32_t inputLength, std::uint8_t* output,
                             std::uint32_t outputLength, DriverRequest& record,
                             std::optional<Fault> fault) {
-    bool reset = device.family == DriverFamily::EzUsb ? code == kEzUsbResetRequest
-                                                      : code == kCyUsbResetRequest;
+    bool reset = device.presence.family == DriverFamily::EzUsb ? code == kEzUsbResetRequest
+                                                               : code == kCyUsbResetRequest;
     if (reset) {
         if (inputLength != 0 || outputLength != 0 || fault == Fault::Fail)
             return false;
@@ -160,7 +228,7 @@ bool SimulatedDriver::Serve(Attached& device, std::uint32_t code, const std::uin
         return true;
     }
     std::optional<Transfer> transfer =
-        DecodeTransfer(device.family, code, input, inputLength, output, outputLength);
+        DecodeTransfer(device.presence.family, code, input, inputLength, output, outputLength);
     if (!transfer)
         return false;
     record.pipe = static_cast<std::int32_t>(transfer->pipe->index);
@@ -226,6 +294,7 @@ bool SimulatedDriver::Exchange(SensorFirmware& sensor, const Transfer& transfer,
 }
 
 std::optional<std::string> SimulatedDriver::DriverFileName(const std::string& driverKey) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     auto at = driverFiles_.find(ToLowerText(driverKey));
     if (at == driverFiles_.end() || at->second.name.empty())
         return std::nullopt;
@@ -234,6 +303,7 @@ std::optional<std::string> SimulatedDriver::DriverFileName(const std::string& dr
 
 std::unique_ptr<platform::VersionResource>
 SimulatedDriver::LoadFileVersion(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     for (const auto& [key, file] : driverFiles_) {
         std::string expected = WindowsDirectory() + "\\System32\\Drivers\\" + file.name;
         if (!file.name.empty() && EqualsIgnoringCase(path, expected))

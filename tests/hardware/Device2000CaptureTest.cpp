@@ -23,7 +23,7 @@ protected:
     }
 
     // An opened small sensor whose x-ray never comes.
-    std::unique_ptr<Device2000> SensorWithoutExposure() {
+    CountedRef<Device2000> SensorWithoutExposure() {
         simulator::Sensor2000Config config = SmallSensor();
         config.exposureDelay.reset();
         auto device = MakeDevice(config);
@@ -259,8 +259,8 @@ class DarkFrameTest : public CaptureSequenceTest {
 protected:
     // An opened sensor on a fresh driver that fails the request numbered faultAt
     // (none for 0), so that request numbers repeat from run to run.
-    std::unique_ptr<Device2000> FreshDevice(const simulator::Sensor2000Config& config,
-                                            std::uint32_t faultAt) {
+    CountedRef<Device2000> FreshDevice(const simulator::Sensor2000Config& config,
+                                       std::uint32_t faultAt) {
         driver = std::make_shared<simulator::SimulatedDriver>();
         platform::SetUsbDriver(driver);
         if (faultAt != 0)

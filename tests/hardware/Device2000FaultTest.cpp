@@ -61,7 +61,7 @@ protected:
         EXPECT_EQ(frame->width, 458u);
     }
 
-    std::unique_ptr<Device2000> device;
+    CountedRef<Device2000> device;
 };
 
 std::string Advice(const char* text) {

@@ -42,7 +42,6 @@ inline const char* const kSettingsXml =
     "  <SENSOR id=\"toviray\" flush_time=\"2000\"/>\n"
     "</SETTINGS>\n";
 
-
 // A simulated driver and a virtual clock for the test's lifetime, a data
 // directory with "settings.xml", and devices made on the simulated sensors.
 class DeviceTest : public ::testing::Test {
@@ -61,7 +60,7 @@ protected:
         platform::SetClock(nullptr);
     }
 
-    std::unique_ptr<Device2000>
+    CountedRef<Device2000>
     MakeDevice(simulator::Sensor2000Config config = {},
                simulator::DriverFamily family = simulator::DriverFamily::EzUsb) {
         path = driver->Attach(std::move(config), family);
@@ -71,7 +70,7 @@ protected:
         else
             channel = std::make_unique<CyUsbIo>();
         auto device =
-            std::make_unique<Device2000>(std::move(channel), path, RecordNotification, host);
+            CountedRef<Device2000>::Make(std::move(channel), path, RecordNotification, host);
         device->SetInstanceId("USB\\VID_7A1C&PID_2000\\SIM0001");
         device->SetFamilyKey("2000");
         return device;

@@ -50,8 +50,8 @@ protected:
         return frame;
     }
 
-    std::unique_ptr<Device2000> OpenSensor(const std::string& id, DriverFamily family,
-                                           simulator::Sensor2000Config config = {}) {
+    CountedRef<Device2000> OpenSensor(const std::string& id, DriverFamily family,
+                                      simulator::Sensor2000Config config = {}) {
         config.sensorId = id;
         auto device = MakeDevice(config, family);
         EXPECT_EQ(device->Open(), kDeviceOk) << LastErrorText();

@@ -115,4 +115,20 @@ TEST_F(UsbIoTest, TheDriverVersionChoosesTheChannel) {
     EXPECT_NE(dynamic_cast<CyUsbIo*>(CreateUsbIo(0x2000, "{k}\\0003").get()), nullptr);
 }
 
+TEST_F(UsbIoTest, AChannelKeepsTheDriverItWasCreatedWithWhateverIsInstalledLater) {
+    std::string path = driver->Attach({}, DriverFamily::EzUsb);
+    std::unique_ptr<UsbIo> io = CreateUsbIo(0x2000, "{36fc9e60-c465-11cf-8056-444553540000}\\0001");
+    ASSERT_NE(io, nullptr);
+    ASSERT_EQ(io->Open(path), 0);
+    auto next = std::make_shared<simulator::SimulatedDriver>();
+    next->Attach({}, DriverFamily::EzUsb); // the same path on the new driver
+    platform::SetUsbDriver(next);
+    const std::uint8_t echo[] = {0x0E, 0xAA, 0x55};
+    EXPECT_EQ(io->WriteCommand(echo, 3), 0);
+    io->Close();
+    EXPECT_EQ(driver->RequestCount(), 1u);
+    EXPECT_EQ(driver->OpenHandles(), 0u);
+    EXPECT_EQ(next->RequestCount(), 0u);
+}
+
 } // namespace
