@@ -30,9 +30,7 @@ protected:
         platform::SetMessageBoxes(nullptr);
         PluginModule::Instance().Reset();
     }
-    void Install(const char* library) {
-        fs::copy_file(library, Dir() / "pqekip.dll");
-    }
+    void Install(const char* library) { fs::copy_file(library, Dir() / "pqekip.dll"); }
     std::string Calls() const {
         std::ifstream file(Dir() / "pqe-calls.txt");
         std::stringstream text;
