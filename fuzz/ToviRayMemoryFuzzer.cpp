@@ -6,28 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "fuzz/SimulatedSensorHost.h"
 #include "hardware/DeviceToviRay.h"
-#include "hardware/StaticDeviceHost.h"
-#include "platform/Clock.h"
 #include "simulator/SimulatedDriver.h"
 
-namespace {
-
-std::shared_ptr<StaticDeviceHost> MakeHost() {
-    auto host = std::make_shared<StaticDeviceHost>();
-    host->dataDirectory = "/nonexistent";
-    return host;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::shared_ptr<StaticDeviceHost> host = MakeHost();
-    static const bool clockInstalled = [] {
-        platform::SetClock(std::make_shared<platform::VirtualClock>());
-        return true;
-    }();
-    (void)clockInstalled;
+    const std::shared_ptr<StaticDeviceHost>& host = FuzzDeviceHost();
     auto driver = std::make_shared<simulator::SimulatedDriver>();
     platform::SetUsbDriver(driver);
     simulator::SensorToviRayConfig config;

@@ -12,14 +12,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 class Device2000Test : public DeviceTest {
 protected:
-    // The messages written to the command pipe since the last clear.
-    std::vector<Bytes> Commands() const {
-        std::vector<Bytes> commands;
-        for (const auto& request : driver->Requests())
-            if (!request.data.empty())
-                commands.push_back(request.data);
-        return commands;
-    }
     void WriteDeviceFile(const std::string& name, const std::string& text) {
         testing_files::WriteFile(data.Path(name), text);
     }

@@ -64,19 +64,29 @@ protected:
     MakeDevice(simulator::Sensor2000Config config = {},
                simulator::DriverFamily family = simulator::DriverFamily::EzUsb) {
         path = driver->Attach(std::move(config), family);
-        std::unique_ptr<UsbIo> channel;
-        if (family == simulator::DriverFamily::EzUsb)
-            channel = std::make_unique<EzUsbIo>();
-        else
-            channel = std::make_unique<CyUsbIo>();
         auto device =
-            CountedRef<Device2000>::Make(std::move(channel), path, RecordNotification, host);
+            CountedRef<Device2000>::Make(ChannelFor(family), path, RecordNotification, host);
         device->SetInstanceId("USB\\VID_7A1C&PID_2000\\SIM0001");
         device->SetFamilyKey("2000");
         return device;
     }
 
     simulator::Sensor2000& Sensor() { return driver->SensorAt(path); }
+
+    static std::unique_ptr<UsbIo> ChannelFor(simulator::DriverFamily family) {
+        if (family == simulator::DriverFamily::EzUsb)
+            return std::make_unique<EzUsbIo>();
+        return std::make_unique<CyUsbIo>();
+    }
+
+    // The command messages the sensor received, in order.
+    std::vector<std::vector<std::uint8_t>> Commands() const {
+        std::vector<std::vector<std::uint8_t>> commands;
+        for (const auto& request : driver->Requests())
+            if (request.pipe == 0)
+                commands.push_back(request.data);
+        return commands;
+    }
 
     std::shared_ptr<platform::VirtualClock> clock = std::make_shared<platform::VirtualClock>();
     std::shared_ptr<simulator::SimulatedDriver> driver =

@@ -58,15 +58,6 @@ protected:
         device->SetProperty("flush_time", "0");
         return device;
     }
-
-    // The command messages the sensor received, in order.
-    std::vector<std::vector<std::uint8_t>> Commands() const {
-        std::vector<std::vector<std::uint8_t>> commands;
-        for (const auto& request : driver->Requests())
-            if (request.pipe == 0)
-                commands.push_back(request.data);
-        return commands;
-    }
 };
 
 TEST_F(SensorProtocolTest, EachDriverFamilyUsesItsOwnRequestCodes) {

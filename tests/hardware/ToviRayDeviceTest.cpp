@@ -18,12 +18,7 @@ protected:
     DeviceTOVIRAY& MakeToviRay(SensorToviRayConfig config = {},
                                DriverFamily family = DriverFamily::EzUsb) {
         path = driver->AttachToviRay(std::move(config), family);
-        std::unique_ptr<UsbIo> channel;
-        if (family == DriverFamily::EzUsb)
-            channel = std::make_unique<EzUsbIo>();
-        else
-            channel = std::make_unique<CyUsbIo>();
-        ref = DeviceRef::Make<DeviceTOVIRAY>(std::move(channel), path, RecordNotification, host);
+        ref = DeviceRef::Make<DeviceTOVIRAY>(ChannelFor(family), path, RecordNotification, host);
         auto& device = static_cast<DeviceTOVIRAY&>(*ref);
         device.SetInstanceId("USB\\VID_7A1C&PID_1005\\SIM0001");
         device.SetFamilyKey("TOVIRAY");
@@ -37,14 +32,6 @@ protected:
         EXPECT_EQ(device.CaptureImage(), kDeviceOk) << LastErrorText();
         EXPECT_EQ(device.GetImage(frame), kDeviceOk) << LastErrorText();
         return frame;
-    }
-
-    std::vector<std::vector<std::uint8_t>> Commands() const {
-        std::vector<std::vector<std::uint8_t>> commands;
-        for (const auto& request : driver->Requests())
-            if (request.pipe == 0)
-                commands.push_back(request.data);
-        return commands;
     }
 
     DeviceRef ref;

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/HeadlessMessageBoxes.h"
 #include "plugin/PluginState.h"
 #include "plugin/PqeAdapter.h"
+#include "tests/native/DialogFixture.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -15,20 +15,16 @@ namespace fs = std::filesystem;
 
 // Runs in a scratch directory that holds "pqekip.dll" (one of the test
 // libraries, or none), where the libraries also write their calls.
-class PqeAdapterTest : public ::testing::Test {
+class PqeAdapterTest : public DialogFixture {
 protected:
     void SetUp() override {
-        PluginModule::Instance().Reset();
-        auto owned = std::make_unique<platform::HeadlessMessageBoxes>();
-        boxes = owned.get();
-        platform::SetMessageBoxes(std::move(owned));
+        DialogFixture::SetUp();
         previous = fs::current_path();
         fs::current_path(Dir());
     }
     void TearDown() override {
         fs::current_path(previous);
-        platform::SetMessageBoxes(nullptr);
-        PluginModule::Instance().Reset();
+        DialogFixture::TearDown();
     }
     void Install(const char* library) { fs::copy_file(library, Dir() / "pqekip.dll"); }
     std::string Calls() const {
@@ -49,7 +45,6 @@ protected:
 
     testing_files::TempDirectory directory;
     fs::path previous;
-    platform::HeadlessMessageBoxes* boxes = nullptr;
 };
 
 TEST_F(PqeAdapterTest, AnAbsentLibraryWarnsEveryTimeAndEnhancesNothing) {
