@@ -14,6 +14,15 @@
 namespace {
 
 const char* const kMonitorClass = "KUsbWnd";
+// The notification kind that tells the capture its sensor was removed.
+constexpr std::int32_t kDeviceRemovedNotification = 5;
+
+// How the removal names the device: its family and sensor id, else its instance id.
+std::string RemovedDeviceText(const Device& device) {
+    if (device.SensorId().empty())
+        return device.InstanceId();
+    return device.FamilyKey() + " " + device.SensorId();
+}
 constexpr std::uint32_t kDeviceChange = 0x0219;
 constexpr std::uintptr_t kDeviceArrival = 0x8000;
 constexpr std::uintptr_t kDeviceRemoveComplete = 0x8004;
@@ -146,4 +155,7 @@ void CDevMgr::OnDevicesChanged(bool removal, const std::string& interfaceName) {
     DeviceRef device = std::move(*found);
     devices_.erase(found);
     device->Close();
+    // A capture holds it: its controller hears that the sensor is gone.
+    if (device->ReferenceCount() > 1)
+        device->Notify(RemovedDeviceText(*device).c_str(), kDeviceRemovedNotification, 0);
 }

@@ -16,6 +16,10 @@ public:
     Thread& operator=(const Thread&) = delete;
 
     void Join();
+    // Waits for the body while dispatching the calling thread's window messages,
+    // so that a body that sends to this thread's windows can finish.
+    void JoinServingMessages();
+    bool Finished() const;
 
     class Impl;
 

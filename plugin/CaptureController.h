@@ -35,4 +35,6 @@ public:
     virtual bool ShowPauseDialog() = 0;
     virtual bool ShowSelectionDialog() = 0;
     virtual void ShowOptionsSheet() = 0;
+    // The device manager's monitor goes; the module is about to unload.
+    virtual void Finalize() = 0;
 };

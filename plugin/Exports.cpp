@@ -14,8 +14,10 @@
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "plugin/DicomRecord.h"
+#include "plugin/Guarded.h"
 #include "plugin/Logs.h"
 #include "plugin/PluginState.h"
+#include "plugin/SensorDescription.h"
 #include "plugin/StatusNotifications.h"
 #include "support/ByteFields.h"
 #include "support/TextCase.h"
@@ -24,36 +26,6 @@ namespace {
 
 PluginState& State() {
     return PluginModule::Instance().state;
-}
-
-template <typename R, typename F> R Guarded(R failure, F&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        SetLastErrorText(Translate("Out of memory"));
-    } catch (const std::length_error&) {
-        SetLastErrorText(Translate("Out of memory"));
-    } catch (const std::exception& error) {
-        SetLastErrorText(error.what());
-    } catch (...) {
-        SetLastErrorText("Unexpected failure");
-    }
-    return failure;
-}
-
-template <typename F> void GuardedVoid(F&& body) noexcept {
-    Guarded(0, [&] {
-        body();
-        return 0;
-    });
-}
-
-// Fills the first "%s" with the system name. The text may come from the host's
-// translation callback, so it is never used as a printf format.
-std::string FormatWithSystemName(std::string text) {
-    if (auto at = text.find("%s"); at != std::string::npos)
-        text.replace(at, 2, kSystemName);
-    return text;
 }
 
 void CopyToHost(const std::string& text, char* dst, int dstSize) {
@@ -66,21 +38,6 @@ void ShowPlainBox(const std::string& text) {
                                   platform::kBoxOk | platform::kBoxApplicationModal);
 }
 
-std::string Trimmed(const std::string& text) {
-    auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-std::string DescribeSensor() {
-    const SensorOptions& options = State().options;
-    if (Trimmed(options.Text(SensorOptions::DeviceName)).empty())
-        return FormatWithSystemName("No %s Sensor Detected");
-    LogSensor(options.Text(SensorOptions::SensorId));
-    return options.Text(SensorOptions::DeviceName) + " " + options.Text(SensorOptions::SensorId);
-}
-
 void SelectAttachedSensor(const DeviceIdList& devices) {
     SensorOptions& options = State().options;
     if (devices.empty()) {
@@ -90,8 +47,7 @@ void SelectAttachedSensor(const DeviceIdList& devices) {
         return;
     }
     for (const _ToviDeviceId& device : devices) {
-        if (EqualsIgnoringCase(device.deviceId, options.Text(SensorOptions::DeviceId)) &&
-            EqualsIgnoringCase(device.sensorId, options.Text(SensorOptions::SensorId)))
+        if (IsSelectedSensor(device, options))
             return;
     }
     options.SetText(SensorOptions::DeviceName, devices.front().deviceName);
@@ -227,7 +183,10 @@ SED_EXPORT int SED_CALL SEDPostMount() {
     });
 }
 SED_EXPORT int SED_CALL SEDPreUnmount() {
-    GuardedVoid([] { MainLog.Log("PreUnMount()"); });
+    GuardedVoid([] {
+        MainLog.Log("PreUnMount()");
+        PluginModule::Instance().Controller().Finalize();
+    });
     return 1;
 }
 

@@ -18,6 +18,8 @@ public:
     virtual ~ImageEnhancer() = default;
     virtual std::unique_ptr<CKIPImage16Bit> Enhance(const CKIPImage16Bit& image,
                                                     std::int32_t level) = 0;
+    // The open capture dialog's window, for a library that shows windows of its own.
+    virtual void SetWindow(void*) {}
 };
 
 // The three 1-bit label bitmaps, loaded while a capture is processed and

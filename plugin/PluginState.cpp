@@ -1,10 +1,24 @@
 #include "plugin/PluginState.h"
+
+#include "hardware/DevMgr.h"
 #include "plugin/Logs.h"
-#include "plugin/UnavailableController.h"
+#include "plugin/PluginDeviceHost.h"
+#include "plugin/ToviIFace.h"
 #include "support/Translation.h"
 
-PluginModule::PluginModule() : controller_(std::make_unique<UnavailableController>()) {
+namespace {
+
+std::unique_ptr<CaptureController> ModuleController(CPQEDLL_IFace& enhancer) {
+    return std::make_unique<CToviIFace>(CDevMgr::Instance(), &enhancer);
+}
+
+} // namespace
+
+PluginModule::PluginModule() {
     SetTranslationHook(&Translate);
+    // Made before the controller, so the manager outlives the devices it holds.
+    CDevMgr::Instance().SetPluginHost(std::make_shared<PluginDeviceHost>());
+    controller_ = ModuleController(enhancer);
 }
 
 PluginModule& PluginModule::Instance() {
@@ -17,7 +31,7 @@ CaptureController& PluginModule::Controller() {
 }
 
 void PluginModule::SetController(std::unique_ptr<CaptureController> controller) {
-    controller_ = controller ? std::move(controller) : std::make_unique<UnavailableController>();
+    controller_ = controller ? std::move(controller) : ModuleController(enhancer);
 }
 
 void PluginModule::Reset() {
@@ -28,13 +42,4 @@ void PluginModule::Reset() {
 
 std::string Translate(const std::string& text) {
     return PluginModule::Instance().translator.Translate(text);
-}
-
-const CapturedImage* UnavailableController::CaptureSingleImage(unsigned, unsigned) {
-    SetLastErrorText(Translate("No Tovi USB II Sensor Detected"));
-    return nullptr;
-}
-
-const CapturedImage* UnavailableController::CaptureSingleImage16Bit(unsigned p, unsigned q) {
-    return CaptureSingleImage(p, q);
 }

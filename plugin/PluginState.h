@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "plugin/CaptureController.h"
+#include "plugin/PqeAdapter.h"
 #include "plugin/SedApi.h"
 #include "plugin/SensorOptions.h"
 #include "plugin/SharedFlag.h"
@@ -41,16 +42,18 @@ struct PluginState {
     SensorOptions options;
 };
 
-// The module: state, translator and controller, one each for the library's lifetime.
+// The module: state, translator, enhancement adapter and controller, one each
+// for the library's lifetime.
 class PluginModule {
 public:
     static PluginModule& Instance();
 
     PluginState state;
     Translator translator;
+    CPQEDLL_IFace enhancer;
 
     CaptureController& Controller();
-    // Replaces the controller (tests); null restores the built-in one.
+    // Replaces the controller (tests); null makes a new one of the module's own.
     void SetController(std::unique_ptr<CaptureController> controller);
     void Reset();
 

@@ -21,7 +21,7 @@ public:
                                             std::int32_t level) override;
     void Unload();
     // The capture dialog's window, handed to the library's Init.
-    void SetWindow(void* window) { window_ = window; }
+    void SetWindow(void* window) override { window_ = window; }
 
 private:
     using InitFunction = void (*)(void* window);

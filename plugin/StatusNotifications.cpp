@@ -49,10 +49,11 @@ const char* ActOn(const NotificationTarget& target, const std::string& text, std
     }
     case 5: {
         const std::string sentence = FormatText("Device %s has been removed.", text.c_str());
-        SetLastErrorText(Translate(sentence));
+        const std::string reason = Translate(sentence);
+        SetLastErrorText(reason);
         CaptureLog.Log("IFace::OnNotify()::Device Removed::%s", sentence.c_str());
         if (target.endWithCancel)
-            target.endWithCancel();
+            target.endWithCancel(reason);
         return "Device removed";
     }
     case 6:

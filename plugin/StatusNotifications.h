@@ -18,8 +18,9 @@ struct NotificationTarget {
     std::string sensorText;
     // Appends a line to the capture dialog's status list; empty without a dialog.
     std::function<void(const std::string&)> appendLine;
-    // Ends the capture dialog with Cancel (the end message with lParam 1).
-    std::function<void()> endWithCancel;
+    // The device was removed: ends the capture dialog with Cancel (the end
+    // message with lParam 1); reason is the message left in lastErrorText.
+    std::function<void(const std::string& reason)> endWithCancel;
 };
 
 // The device's progress report (its text, a status code and a percentage):

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <windows.h>
 
+#include "platform/WindowSystem.h"
+
 namespace platform {
 
 class Thread::Impl {
@@ -44,6 +46,22 @@ void Thread::Join() {
         ::WaitForSingleObject(impl_->handle, INFINITE);
         impl_->joined = true;
     }
+}
+
+void Thread::JoinServingMessages() {
+    while (!impl_->joined) {
+        DWORD woken =
+            ::MsgWaitForMultipleObjects(1, &impl_->handle, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken != WAIT_OBJECT_0 + 1) {
+            impl_->joined = true;
+            break;
+        }
+        CurrentWindowSystem()->DispatchPending();
+    }
+}
+
+bool Thread::Finished() const {
+    return impl_->joined || ::WaitForSingleObject(impl_->handle, 0) == WAIT_OBJECT_0;
 }
 
 } // namespace platform

@@ -56,6 +56,7 @@ public:
     }
     bool ShowSelectionDialog() override { return false; }
     void ShowOptionsSheet() override {}
+    void Finalize() override { ++finalizes; }
 
     const CapturedImage* Capture() {
         ++captures;
@@ -75,6 +76,7 @@ public:
     bool runsOutOfMemory = false;
     int captures = 0;
     int pauses = 0;
+    int finalizes = 0;
     void* nested = reinterpret_cast<void*>(1);
     DeviceIdList devices;
     OneByteImage image;

@@ -33,7 +33,7 @@ protected:
         sent.clear();
         target.sensorText = "2000 XCCD0100C";
         target.appendLine = [this](const std::string& line) { lines.push_back(line); };
-        target.endWithCancel = [this] { ++cancels; };
+        target.endWithCancel = [this](const std::string&) { ++cancels; };
     }
     void TearDown() override { PluginModule::Instance().Reset(); }
 
