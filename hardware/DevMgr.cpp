@@ -18,6 +18,7 @@ public:
         : plugin_(std::move(plugin)), settings_(std::move(settings)) {}
 
     std::string DataDirectory() const override { return plugin_->DataDirectory(); }
+    std::string ModuleDirectory() const override { return plugin_->ModuleDirectory(); }
     const SensorSettings& Settings() const override { return *settings_; }
     bool UserTerminated() const override { return plugin_->UserTerminated(); }
     bool ExtendedFlushTimes() const override { return plugin_->ExtendedFlushTimes(); }
@@ -139,7 +140,7 @@ bool CDevMgr::LoadSettings() {
 // The titles of the "*.tovi" files beside the plug-in module.
 bool CDevMgr::ListDeviceFiles() {
     std::vector<std::string> files;
-    ksp::ListFiles(ksp::GetLibraryDirectory() + "\\Devices", "*.tovi", files, false, true);
+    ksp::ListFiles(pluginHost_->ModuleDirectory() + "\\Devices", "*.tovi", files, false, true);
     deviceFiles_.clear();
     for (const std::string& file : files)
         deviceFiles_.push_back(FileTitle(file));

@@ -14,6 +14,8 @@ public:
     virtual ~DeviceHost() = default;
     // The plug-in data directory, home of "settings.xml" and the Devices folder.
     virtual std::string DataDirectory() const = 0;
+    // The folder of the plug-in module, whose Devices folder names the known sensor files.
+    virtual std::string ModuleDirectory() const;
     virtual const SensorSettings& Settings() const = 0;
     virtual bool UserTerminated() const = 0;
     // "Use extended 2000 sensor flush times".

@@ -50,8 +50,7 @@ void Thread::Join() {
 
 void Thread::JoinServingMessages() {
     while (!impl_->joined) {
-        DWORD woken =
-            ::MsgWaitForMultipleObjects(1, &impl_->handle, FALSE, INFINITE, QS_ALLINPUT);
+        DWORD woken = ::MsgWaitForMultipleObjects(1, &impl_->handle, FALSE, INFINITE, QS_ALLINPUT);
         if (woken != WAIT_OBJECT_0 + 1) {
             impl_->joined = true;
             break;

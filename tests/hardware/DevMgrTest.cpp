@@ -315,8 +315,9 @@ TEST_F(DevMgrTest, AMissingSettingsFileFailsInitializeUntilItIsThere) {
 }
 
 TEST_F(DevMgrTest, TheDeviceFilesAreTheTitlesOfTheToviFilesBesideTheModule) {
-    std::string devices = ksp::GetLibraryDirectory() + "\\Devices";
-    bool created = !ksp::DirectoryExists(devices);
+    testing_files::TempDirectory module;
+    host->moduleDirectory = module.Path();
+    std::string devices = module.Path() + "\\Devices";
     ASSERT_TRUE(ksp::CreateDirectoryTree(devices));
     testing_files::WriteFile(devices + "\\XCCD0100C.tovi", "a");
     testing_files::WriteFile(devices + "\\XCCD0200D.tovi", "b");
@@ -328,10 +329,6 @@ TEST_F(DevMgrTest, TheDeviceFilesAreTheTitlesOfTheToviFilesBesideTheModule) {
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{"XCCD0100C", "XCCD0200D"}));
     EXPECT_EQ(manager->DeviceFile(2), "");
-    for (const char* name : {"XCCD0100C.tovi", "XCCD0200D.tovi", "XCCD0300A.fix"})
-        ksp::DeleteFile(devices + "\\" + name);
-    if (created)
-        std::filesystem::remove(testing_files::SystemPath(devices));
 }
 
 } // namespace
