@@ -16,6 +16,7 @@
 #include "platform/UsbDriver.h"
 #include "platform/WindowSystem.h"
 #include "plugin/PluginDeviceHost.h"
+#include "plugin/PqeAdapter.h"
 #include "plugin/ToviIFace.h"
 #include "plugin/ui/DialogViews.h"
 #include "plugin/ui/headless/HeadlessDialogViews.h"
@@ -30,6 +31,7 @@ SED_EXPORT void SED_CALL SEDGetErrorMessage(char*, int);
 SED_EXPORT int SED_CALL SEDUserTerminated();
 SED_EXPORT void SED_CALL SEDSetStatusCallback(StatusCallback);
 SED_EXPORT void SED_CALL SEDSetSEDDir(const char*);
+SED_EXPORT void SED_CALL SEDSetConfigurationAndOptions(const void*, unsigned);
 
 namespace capture_testing {
 
@@ -75,6 +77,7 @@ private:
 struct DibHeader {
     std::int32_t width = 0, height = 0;
     std::uint16_t bitCount = 0;
+    std::int32_t xPelsPerMeter = 0, yPelsPerMeter = 0;
 };
 
 // The plug-in's answers, with a module folder of the test's own.
@@ -101,7 +104,7 @@ protected:
         ASSERT_TRUE(plugin_data::Install(data.Path()));
         SEDSetSEDDir(data.Path().c_str());
         manager = std::make_unique<CDevMgr>(std::make_shared<TestPluginHost>(module.Path()));
-        auto owned = std::make_unique<CToviIFace>(*manager, nullptr);
+        auto owned = std::make_unique<CToviIFace>(*manager, enhancer.get());
         controller = owned.get();
         PluginModule::Instance().SetController(std::move(owned));
         StatusLog::Instance().Clear();
@@ -110,6 +113,7 @@ protected:
     }
     void TearDown() override {
         PluginModule::Instance().SetController(nullptr);
+        enhancer.reset();
         manager.reset();
         EXPECT_EQ(Device::LiveDevices(), liveDevices) << "a device outlived its manager";
         ui::SetDialogViews(nullptr);
@@ -144,17 +148,28 @@ protected:
         return text;
     }
     // The capture's DIB header; the block is freed.
-    static DibHeader Received(void* dib) {
+    static DibHeader Received(void* dib) { return HeaderOf(ReceivedBytes(dib)); }
+    static DibHeader HeaderOf(const std::vector<std::uint8_t>& dib) {
         DibHeader header;
-        if (dib == nullptr)
+        if (dib.size() < 40)
             return header;
-        const auto* bytes = static_cast<const std::uint8_t*>(platform::GlobalLockBlock(dib));
-        std::memcpy(&header.width, bytes + 4, 4);
-        std::memcpy(&header.height, bytes + 8, 4);
-        std::memcpy(&header.bitCount, bytes + 14, 2);
+        std::memcpy(&header.width, dib.data() + 4, 4);
+        std::memcpy(&header.height, dib.data() + 8, 4);
+        std::memcpy(&header.bitCount, dib.data() + 14, 2);
+        std::memcpy(&header.xPelsPerMeter, dib.data() + 24, 4);
+        std::memcpy(&header.yPelsPerMeter, dib.data() + 28, 4);
+        return header;
+    }
+    // The whole DIB; the block is freed.
+    static std::vector<std::uint8_t> ReceivedBytes(void* dib) {
+        std::vector<std::uint8_t> bytes;
+        if (dib == nullptr)
+            return bytes;
+        const auto* data = static_cast<const std::uint8_t*>(platform::GlobalLockBlock(dib));
+        bytes.assign(data, data + platform::GlobalBlockSize(dib));
         platform::GlobalUnlockBlock(dib);
         platform::GlobalFreeBlock(dib);
-        return header;
+        return bytes;
     }
     static SensorOptions& Options() { return PluginModule::Instance().state.options; }
 
@@ -164,6 +179,7 @@ protected:
     std::shared_ptr<ui::HeadlessDialogViews> views = std::make_shared<ui::HeadlessDialogViews>();
     testing_files::TempDirectory data;
     testing_files::TempDirectory module;
+    std::unique_ptr<CPQEDLL_IFace> enhancer = std::make_unique<CPQEDLL_IFace>();
     std::unique_ptr<CDevMgr> manager;
     CToviIFace* controller = nullptr;
     std::int32_t liveDevices = 0;
