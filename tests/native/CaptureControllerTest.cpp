@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "support/FileHelpers.h"
 #include "support/LastError.h"
 #include "tests/native/CaptureFixture.h"
+#include "tests/native/LogFiles.h"
 
 using capture_testing::CaptureTest;
 using capture_testing::Status;
@@ -239,4 +242,65 @@ TEST_F(CaptureTest, ConfigurationSensorDefinitionAndUnmount) {
     EXPECT_NE(manager->MonitorWindow(), 0u);
     EXPECT_EQ(SEDPreUnmount(), 1);
     EXPECT_EQ(manager->MonitorWindow(), 0u);
+}
+
+TEST_F(CaptureTest, TheCaptureLogFollowsEveryStep) {
+    Attach2000();
+    Options().SetInt(SensorOptions::EnableLogging, 1);
+    const auto before = log_files::LogFiles("ToviLog");
+    auto dib = Received(SEDCaptureImage(0, 0));
+    ASSERT_EQ(dib.bitCount, 8) << ErrorText();
+    EXPECT_EQ(Received(SEDCaptureImage16(0, 0)).bitCount, 16) << ErrorText();
+    Options().SetInt(SensorOptions::EnableLogging, 0);
+    auto after = log_files::LogFiles("ToviLog");
+    std::vector<std::string> created;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(created));
+    ASSERT_EQ(created.size(), 2u);
+    const std::string eightBit = created[0], sixteenBit = created[1];
+    const std::string end = "IFace::CaptureSingleImage()::End = Dim=(" + std::to_string(dib.width) +
+                            ", " + std::to_string(dib.height) + ")";
+    EXPECT_EQ(log_files::LinesStartingWith(eightBit, "IFace::CaptureSingleImage()::"),
+              (std::vector<std::string>{
+                  "IFace::CaptureSingleImage()::Begin",
+                  "IFace::CaptureSingleImage()::Initialize",
+                  "IFace::CaptureSingleImage()::SelectSensor",
+                  "IFace::CaptureSingleImage()::CreateToviDevice",
+                  "IFace::CaptureSingleImage()::CreateCaptureDlg",
+                  "IFace::CaptureSingleImage()::CaptureImage",
+                  "IFace::CaptureSingleImage()::DoModalCaptureDlg",
+                  "IFace::CaptureSingleImage()::DestroyCaptureDlg",
+                  "IFace::CaptureSingleImage()::CloseToviHardware",
+                  end,
+              }));
+    EXPECT_EQ(log_files::LinesStartingWith(eightBit, "CaptureProc()::"),
+              (std::vector<std::string>{
+                  "CaptureProc()::Begin",
+                  "CaptureProc()::CaptureImage",
+                  "CaptureProc()::GetImage",
+                  "CaptureProc()::Processing result",
+                  "CaptureProc()::ProcessBitmapToImage",
+                  "CaptureProc()::End",
+              }));
+    EXPECT_EQ(log_files::LinesStartingWith(eightBit, "DLL sending SendReady("),
+              std::vector<std::string>{"DLL sending SendReady(2000 XCCD0100C)"});
+    EXPECT_EQ(log_files::LinesStartingWith(eightBit, "IFace::CaptureImage()::"),
+              (std::vector<std::string>{
+                  "IFace::CaptureImage()::Begin",
+                  "IFace::CaptureImage()::Setting properties",
+                  "IFace::CaptureImage()::Creating capture thread",
+                  "IFace::CaptureImage()::End",
+              }));
+
+    // The 16-bit capture writes the 8-bit text for the selection and none for the loop.
+    const std::vector<std::string> steps16 =
+        log_files::LinesStartingWith(sixteenBit, "IFace::CaptureSingleImage16Bit()::");
+    EXPECT_EQ(log_files::LinesStartingWith(sixteenBit, "IFace::CaptureSingleImage()::"),
+              std::vector<std::string>{"IFace::CaptureSingleImage()::SelectSensor"});
+    ASSERT_EQ(steps16.size(), 8u);
+    EXPECT_EQ(steps16[4], "IFace::CaptureSingleImage16Bit()::CaptureImage");
+    EXPECT_EQ(steps16[5], "IFace::CaptureSingleImage16Bit()::DestroyCaptureDlg");
+    EXPECT_EQ(steps16[7].rfind("IFace::CaptureSingleImage16Bit()::End = Dim=(", 0), 0u);
+    for (const std::string& file : created)
+        std::filesystem::remove(file);
 }

@@ -13,6 +13,7 @@
 #include "plugin/PluginState.h"
 #include "support/Environment.h"
 #include "support/FileHelpers.h"
+#include "tests/native/LogFiles.h"
 #include "tests/support/TestFiles.h"
 
 SED_EXPORT void* SED_CALL SEDCaptureImage(unsigned, unsigned);
@@ -248,42 +249,20 @@ TEST_F(Exports, TranslationsAreNeverUsedAsFormats) {
     EXPECT_EQ(ErrorText(), "Tovi USB II %s %n %x");
 }
 
-namespace {
-
-// The name the next log file of a channel gets in the Logs directory beside the program.
-std::string NextLogPath(const std::string& name, const std::string& extension) {
-    std::tm now = platform::LocalTimeOf(platform::CalendarNow());
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d_%H%M%S", &now);
-    std::string stem =
-        ksp::MakeSafeFileName(ksp::GetComputerName(true) + "_" + name + "_" + stamp, false, false);
-    return ksp::MakeUniqueFilePath(ksp::GetHostDirectory() + "\\Logs", stem, extension);
-}
-
-std::vector<std::string> LinesAfterHeader(const std::string& path) {
-    std::vector<std::string> lines = testing_files::ReadLines(path);
-    std::vector<std::string> texts;
-    for (std::size_t i = std::min<std::size_t>(7, lines.size()); i < lines.size(); ++i)
-        texts.push_back(lines[i].size() >= 15 ? lines[i].substr(15) : lines[i]);
-    return texts;
-}
-
-} // namespace
-
 TEST_F(Exports, LoggingWritesTheMainAndCaptureLogsBesideTheHost) {
     platform::SetClock(std::make_shared<platform::VirtualClock>());
     SensorOptions& options = PluginModule::Instance().state.options;
     options.SetInt(SensorOptions::EnableLogging, 1);
-    std::string mainPath = NextLogPath("ToviUSBIIMain", "ToviMainLog");
+    std::string mainPath = log_files::NextLogPath("ToviUSBIIMain", "ToviMainLog");
     EXPECT_EQ(SEDPostMount(), 1);
     EXPECT_TRUE(MainLog.IsLogOpen());
     ASSERT_TRUE(ksp::FileExists(mainPath)) << mainPath;
 
-    std::string capturePath = NextLogPath("ToviUSBIIICap", "ToviLog");
+    std::string capturePath = log_files::NextLogPath("ToviUSBIIICap", "ToviLog");
     platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
     EXPECT_FALSE(CaptureLog.IsLogOpen()); // each capture has a file of its own
-    EXPECT_EQ(LinesAfterHeader(capturePath).back().rfind("Logging closed @ ", 0), 0u);
-    std::string secondCapturePath = NextLogPath("ToviUSBIIICap", "ToviLog");
+    EXPECT_EQ(log_files::LinesAfterHeader(capturePath).back().rfind("Logging closed @ ", 0), 0u);
+    std::string secondCapturePath = log_files::NextLogPath("ToviUSBIIICap", "ToviLog");
     controller->reenter = true;
     platform::GlobalFreeBlock(SEDCaptureImage(0, 0));
     char record[1584] = {};
@@ -315,7 +294,7 @@ TEST_F(Exports, LoggingWritesTheMainAndCaptureLogsBesideTheHost) {
                                          "",
                                          "Logging closed @ " +
                                              platform::LongDateTimeText(platform::CalendarNow())};
-    EXPECT_EQ(LinesAfterHeader(mainPath), expected);
+    EXPECT_EQ(log_files::LinesAfterHeader(mainPath), expected);
     platform::SetClock(nullptr);
     ksp::DeleteFile(mainPath);
     ksp::DeleteFile(capturePath);
