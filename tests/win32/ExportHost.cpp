@@ -64,7 +64,8 @@ void CheckCaptureWithoutSensor(HMODULE module) {
     Expect(text[0] != '\0', "error text");
 }
 
-// Answers every message box of this process with OK, as a user would.
+// Answers every message box and dialog of this process with OK, as a user would
+// (the sensor selection that a capture without a sensor opens among them).
 DWORD WINAPI AnswerMessageBoxes(void*) {
     for (;;) {
         HWND box = ::FindWindowA("#32770", nullptr);
@@ -139,7 +140,6 @@ void CheckEveryExportKeepsTheStackBalanced(HMODULE module) {
         {"SEDPreUnmount", zeros, 0},
     };
     static_assert(sizeof calls / sizeof calls[0] == 48);
-    ::CreateThread(nullptr, 0, &AnswerMessageBoxes, nullptr, 0, nullptr);
     for (const Call& call : calls) {
         void* address = reinterpret_cast<void*>(::GetProcAddress(module, call.name));
         Expect(address != nullptr, call.name);
@@ -328,6 +328,7 @@ int main(int argc, char** argv) {
         std::printf("cannot load %s (error %lu)\n", argv[1], ::GetLastError());
         return 1;
     }
+    ::CreateThread(nullptr, 0, &AnswerMessageBoxes, nullptr, 0, nullptr);
     CheckProductVersion(argv[1]);
     CheckIdentity(module);
     CheckOptionsRoundTrip(module);
