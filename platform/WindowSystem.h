@@ -12,6 +12,7 @@ using WindowHandle = std::uintptr_t;
 using MessageResult = std::intptr_t;
 using WindowProcedure = MessageResult (*)(WindowHandle window, std::uint32_t message,
                                           std::uintptr_t wParam, std::intptr_t lParam);
+using TimerCallback = void (*)(void* context);
 
 // ERROR_CLASS_ALREADY_EXISTS.
 constexpr std::uint32_t kClassAlreadyExists = 1410;
@@ -41,9 +42,15 @@ public:
     // block's address as lParam, valid while it runs.
     virtual bool PostData(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                           std::vector<std::uint8_t> data) = 0;
-    // Dispatches what waits for the calling thread, and what is posted meanwhile;
-    // returns how many messages it dispatched.
+    // Dispatches what waits for the calling thread, and what is posted meanwhile
+    // (by a due timer too); returns how many messages it dispatched.
     virtual std::size_t DispatchPending() = 0;
+    // From the window's own thread: calls back on that thread, when it dispatches,
+    // every period (natively measured on the clock port) until stopped. A timer
+    // with the same window and id replaces the earlier one.
+    virtual bool StartTimer(WindowHandle window, std::uintptr_t id, unsigned periodMilliseconds,
+                            TimerCallback callback, void* context) = 0;
+    virtual void StopTimer(WindowHandle window, std::uintptr_t id) = 0;
 };
 
 WindowSystem& SystemWindowSystem();

@@ -79,6 +79,12 @@ public:
         std::uint32_t requests = 0;
     };
 
+    SimulatedDriver() = default;
+    // Stops the timers of the windows still listening.
+    ~SimulatedDriver() override;
+    SimulatedDriver(const SimulatedDriver&) = delete;
+    SimulatedDriver& operator=(const SimulatedDriver&) = delete;
+
     // Attaches a sensor; returns its interface path.
     std::string Attach(Sensor2000Config config, DriverFamily family);
     std::string Attach(Sensor2000Config config, UsbPresence presence);
@@ -154,6 +160,9 @@ private:
     void NoteArming(Attached& device, const DriverRequest& record);
     // With the lock held.
     void PollDue();
+    static void PollTimer(void* driver);
+    // Milliseconds between two looks at the timed arrivals and removals.
+    static constexpr unsigned kPollPeriod = 50;
     void Arrive(Attached& device);
     void Remove(Attached& device);
     void BroadcastLocked(std::uintptr_t event, const std::string& interfaceName);

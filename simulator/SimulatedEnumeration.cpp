@@ -74,13 +74,29 @@ platform::DeviceNotification SimulatedDriver::RegisterUsbNotification(platform::
                                                                       std::uint32_t&) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     platform::DeviceNotification notification = nextNotification_++;
-    notifications_[notification] = {platform::CurrentWindowSystem(), window};
+    std::shared_ptr<platform::WindowSystem> windows = platform::CurrentWindowSystem();
+    notifications_[notification] = {windows, window};
+    // Timed arrivals and removals come due while the window's thread waits idle.
+    windows->StartTimer(window, notification, kPollPeriod, &SimulatedDriver::PollTimer, this);
     return notification;
 }
 
 void SimulatedDriver::UnregisterUsbNotification(platform::DeviceNotification notification) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    notifications_.erase(notification);
+    auto found = notifications_.find(notification);
+    if (found == notifications_.end())
+        return;
+    found->second.windows->StopTimer(found->second.window, notification);
+    notifications_.erase(found);
+}
+
+SimulatedDriver::~SimulatedDriver() {
+    for (const auto& [notification, listener] : notifications_)
+        listener.windows->StopTimer(listener.window, notification);
+}
+
+void SimulatedDriver::PollTimer(void* driver) {
+    static_cast<SimulatedDriver*>(driver)->Poll();
 }
 
 void SimulatedDriver::Poll() {

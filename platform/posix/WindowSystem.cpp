@@ -7,6 +7,10 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/Clock.h"
 
 namespace platform {
 
@@ -65,6 +69,7 @@ public:
         if (found == windows_.end() || found->second.owner != std::this_thread::get_id())
             return false;
         windows_.erase(found);
+        std::erase_if(timers_, [window](const auto& timer) { return timer.first.first == window; });
         for (auto& [thread, queue] : queues_)
             std::erase_if(queue,
                           [window](const Message& message) { return message.window == window; });
@@ -88,15 +93,36 @@ public:
 
     std::size_t DispatchPending() override {
         std::size_t dispatched = 0;
-        while (std::optional<Delivery> delivery = NextForThisThread()) {
-            Message& message = delivery->message;
-            std::intptr_t lParam = message.data
-                                       ? reinterpret_cast<std::intptr_t>(message.data->data())
-                                       : message.lParam;
-            delivery->procedure(message.window, message.message, message.wParam, lParam);
-            ++dispatched;
+        for (;;) {
+            while (std::optional<Delivery> delivery = NextForThisThread()) {
+                Message& message = delivery->message;
+                std::intptr_t lParam = message.data
+                                           ? reinterpret_cast<std::intptr_t>(message.data->data())
+                                           : message.lParam;
+                delivery->procedure(message.window, message.message, message.wParam, lParam);
+                ++dispatched;
+            }
+            // Timers are not messages, but what they post is dispatched before returning.
+            if (FireDueTimers() == 0)
+                return dispatched;
         }
-        return dispatched;
+    }
+
+    bool StartTimer(WindowHandle window, std::uintptr_t id, unsigned periodMilliseconds,
+                    TimerCallback callback, void* context) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = windows_.find(window);
+        if (found == windows_.end() || found->second.owner != std::this_thread::get_id() ||
+            callback == nullptr)
+            return false;
+        const std::uint64_t due = CurrentClock().Milliseconds() + periodMilliseconds;
+        timers_[{window, id}] = {callback, context, periodMilliseconds, due};
+        return true;
+    }
+
+    void StopTimer(WindowHandle window, std::uintptr_t id) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        timers_.erase({window, id});
     }
 
 private:
@@ -116,6 +142,36 @@ private:
         Message message;
         WindowProcedure procedure;
     };
+    struct Timer {
+        TimerCallback callback = nullptr;
+        void* context = nullptr;
+        unsigned period = 0;
+        std::uint64_t due = 0;
+    };
+    struct DueTimer {
+        TimerCallback callback;
+        void* context;
+    };
+
+    // Runs the timers of this thread's windows that are due, each once.
+    std::size_t FireDueTimers() {
+        std::vector<DueTimer> due;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const std::uint64_t now = CurrentClock().Milliseconds();
+            for (auto& [key, timer] : timers_) {
+                auto window = windows_.find(key.first);
+                if (timer.due > now || window == windows_.end() ||
+                    window->second.owner != std::this_thread::get_id())
+                    continue;
+                timer.due = now + std::max(timer.period, 1u);
+                due.push_back({timer.callback, timer.context});
+            }
+        }
+        for (const DueTimer& timer : due)
+            timer.callback(timer.context);
+        return due.size();
+    }
 
     bool Queue(Message message) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -143,6 +199,7 @@ private:
     std::map<std::string, WindowProcedure> classes_;
     std::map<WindowHandle, Window> windows_;
     std::map<std::thread::id, std::deque<Message>> queues_;
+    std::map<std::pair<WindowHandle, std::uintptr_t>, Timer> timers_;
     WindowHandle nextHandle_ = 0x10000;
 };
 

@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 #include "platform/win32/ThisModule.h"
 
@@ -99,6 +101,47 @@ LRESULT CALLBACK PortWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     return procedure(handle, message, wParam, lParam);
 }
 
+// The callbacks of the port's timers by window and id, for the system's timer procedure.
+class Timers {
+public:
+    struct Entry {
+        TimerCallback callback = nullptr;
+        void* context = nullptr;
+    };
+    void Set(HWND window, UINT_PTR id, Entry entry) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        entries_[{window, id}] = entry;
+    }
+    void Drop(HWND window, UINT_PTR id) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        entries_.erase({window, id});
+    }
+    void DropFor(HWND window) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::erase_if(entries_,
+                      [window](const auto& entry) { return entry.first.first == window; });
+    }
+    std::optional<Entry> Find(HWND window, UINT_PTR id) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = entries_.find({window, id});
+        return found == entries_.end() ? std::nullopt : std::optional<Entry>(found->second);
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<std::pair<HWND, UINT_PTR>, Entry> entries_;
+};
+
+Timers& PortTimers() {
+    static auto* timers = new Timers();
+    return *timers;
+}
+
+void CALLBACK PortTimerProcedure(HWND window, UINT, UINT_PTR id, DWORD) {
+    if (std::optional<Timers::Entry> entry = PortTimers().Find(window, id))
+        entry->callback(entry->context);
+}
+
 class Win32WindowSystem : public WindowSystem {
 public:
     std::uint32_t RegisterWindowClass(const std::string& name, WindowProcedure procedure) override {
@@ -128,8 +171,10 @@ public:
 
     bool DestroyHiddenWindow(WindowHandle window) override {
         bool destroyed = ::DestroyWindow(ToWindow(window)) != 0;
-        if (destroyed)
+        if (destroyed) {
             Classes().DropFor(ToWindow(window));
+            PortTimers().DropFor(ToWindow(window));
+        }
         return destroyed;
     }
 
@@ -168,6 +213,24 @@ public:
             ++dispatched;
         }
         return dispatched;
+    }
+
+    bool StartTimer(WindowHandle window, std::uintptr_t id, unsigned periodMilliseconds,
+                    TimerCallback callback, void* context) override {
+        HWND target = ToWindow(window);
+        if (callback == nullptr ||
+            ::GetWindowThreadProcessId(target, nullptr) != ::GetCurrentThreadId())
+            return false;
+        PortTimers().Set(target, id, {callback, context});
+        if (::SetTimer(target, id, periodMilliseconds, &PortTimerProcedure) != 0)
+            return true;
+        PortTimers().Drop(target, id);
+        return false;
+    }
+
+    void StopTimer(WindowHandle window, std::uintptr_t id) override {
+        ::KillTimer(ToWindow(window), id);
+        PortTimers().Drop(ToWindow(window), id);
     }
 };
 

@@ -41,6 +41,13 @@ public:
                   std::vector<std::uint8_t> data) override {
         return real_->PostData(window, message, wParam, std::move(data));
     }
+    bool StartTimer(platform::WindowHandle window, std::uintptr_t id, unsigned period,
+                    platform::TimerCallback callback, void* context) override {
+        return real_->StartTimer(window, id, period, callback, context);
+    }
+    void StopTimer(platform::WindowHandle window, std::uintptr_t id) override {
+        real_->StopTimer(window, id);
+    }
     std::size_t DispatchPending() override { return real_->DispatchPending(); }
 
 private:

@@ -70,6 +70,17 @@ TEST_F(DevMgrTest, ASensorDueLaterArrivesWhenTheClockGetsThere) {
     EXPECT_NE(dynamic_cast<DeviceTOVIRAY*>(device.get()), nullptr);
 }
 
+TEST_F(DevMgrTest, AnIdleWindowThreadHearsATimedArrivalWithoutAnyoneUsingTheDriver) {
+    simulator::UsbPresence later = Serial("10052");
+    later.arrivalTime = 5000;
+    driver->AttachToviRay({}, later);
+    ASSERT_EQ(manager->Initialize(nullptr), 0);
+    clock->Advance(5000);
+    // The monitor's timer looks at the clock when the thread dispatches.
+    platform::CurrentWindowSystem()->DispatchPending();
+    EXPECT_EQ(manager->DeviceCount(), 1u);
+}
+
 TEST_F(DevMgrTest, EverySkipRuleLeavesTheMemberOut) {
     ASSERT_TRUE(testing_files::WriteFile(data.Path("settings.xml"),
                                          "<SETTINGS><SENSOR id=\"2000\"/></SETTINGS>"));

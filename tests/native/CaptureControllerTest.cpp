@@ -92,7 +92,16 @@ TEST_F(CaptureTest, TheToviRayFrameKeepsItsGeometryInSixteenBits) {
 }
 
 TEST_F(CaptureTest, CancelDiscardsTheImageUnlessAModifierIsHeld) {
-    Attach2000();
+    // No exposure comes, and the sensor is waited for far longer than the test
+    // takes: only the press of Cancel ends the wait.
+    std::string settings = plugin_data::ReadResource("settings.xml");
+    const std::string family = "<SENSOR id=\"2000\"";
+    settings.replace(settings.find(family), family.size(),
+                     family + " capture_timeout=\"2000000000\"");
+    ASSERT_TRUE(testing_files::WriteFile(data.Path() + "\\settings.xml", settings));
+    simulator::Sensor2000Config config;
+    config.exposureDelay.reset();
+    Attach2000("S2000", config);
     views->Script(CaptureAction{false, "Waiting for exposure"});
     EXPECT_EQ(SEDCaptureImage(0, 0), nullptr);
     EXPECT_EQ(ErrorText(), "Sensor capture cancelled by the user");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,6 +78,47 @@ TEST_F(WindowSystemTest, ADestroyedWindowLosesItsMessages) {
     EXPECT_TRUE(Log().empty());
     EXPECT_FALSE(windows->PostData(window, kTextMessage, 0, Text("too late")));
     EXPECT_FALSE(windows->Post(window, 0x8124, 0, 0));
+}
+
+struct TimerTarget {
+    std::shared_ptr<platform::WindowSystem> windows;
+    platform::WindowHandle window = 0;
+    int fired = 0;
+};
+
+void OnTimer(void* context) {
+    auto* target = static_cast<TimerTarget*>(context);
+    ++target->fired;
+    target->windows->Post(target->window, 0x8125, static_cast<std::uintptr_t>(target->fired), 0);
+}
+
+// Dispatches until the timer has fired (a few milliseconds of a 1 ms timer).
+bool DispatchUntilFired(platform::WindowSystem& windows, const TimerTarget& target, int count) {
+    for (int round = 0; round < 2000 && target.fired < count; ++round) {
+        windows.DispatchPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return target.fired >= count;
+}
+
+TEST_F(WindowSystemTest, ATimerCallsBackOnTheWindowsThreadUntilStopped) {
+    TimerTarget target{windows, window};
+    std::thread stranger(
+        [&] { EXPECT_FALSE(windows->StartTimer(window, 7, 1, &OnTimer, &target)); });
+    stranger.join();
+    ASSERT_TRUE(windows->StartTimer(window, 7, 1, &OnTimer, &target));
+    ASSERT_TRUE(DispatchUntilFired(*windows, target, 1));
+    windows->DispatchPending();
+    ASSERT_GE(Log().size(), 1u);
+    EXPECT_EQ(Log()[0], (Received{0x8125, 1, "0"})); // what the timer posted was dispatched
+
+    windows->StopTimer(window, 7);
+    const int fired = target.fired;
+    for (int round = 0; round < 10; ++round) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        windows->DispatchPending();
+    }
+    EXPECT_EQ(target.fired, fired);
 }
 
 TEST_F(WindowSystemTest, ClassesFollowTheSystemsRules) {

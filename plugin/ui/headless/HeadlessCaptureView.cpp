@@ -37,9 +37,10 @@ private:
     std::map<platform::WindowHandle, HeadlessCaptureView*> views_;
 };
 
+// No view outlives the module, so the table may go when the module unloads.
 ViewsByWindow& Views() {
-    static auto* views = new ViewsByWindow();
-    return *views;
+    static ViewsByWindow views;
+    return views;
 }
 
 // Nothing wakes a thread when a message is queued for it: the loop looks again shortly.
