@@ -31,8 +31,9 @@ MaskSize ParseMaskSize(const std::string& text) {
                 ++end;
             const std::string number = text.substr(at, end - at);
             const long value = std::strtol(number.c_str(), nullptr, 10);
-            numbers.push_back(static_cast<std::int32_t>(
-                value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : value));
+            numbers.push_back(static_cast<std::int32_t>(value > INT32_MAX   ? INT32_MAX
+                                                        : value < INT32_MIN ? INT32_MIN
+                                                                            : value));
             at = end;
         } else {
             return {};

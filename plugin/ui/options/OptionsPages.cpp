@@ -65,8 +65,8 @@ AdjustmentGroup ReadAdjustment(const SensorOptions& options, O brightness, O con
             GammaText(value)};
 }
 
-void WriteAdjustment(const AdjustmentGroup& group, SensorOptions& options, O brightness,
-                     O contrast, O gamma) {
+void WriteAdjustment(const AdjustmentGroup& group, SensorOptions& options, O brightness, O contrast,
+                     O gamma) {
     options.SetInt(brightness, std::clamp(group.brightness, -100, 100));
     options.SetInt(contrast, std::clamp(group.contrast, -100, 100));
     options.SetDouble(gamma, std::max(ReadDecimal(group.gamma), 0.0));
@@ -184,8 +184,8 @@ const std::vector<std::string>& EnhancementLevelNames() {
 AdjustmentValues OpenAdjustments(const SensorOptions& options, PageFamily family) {
     const GroupOffsets& at = Offsets(family);
     AdjustmentValues values;
-    values.posterior = ReadAdjustment(options, at.posteriorBrightness, at.posteriorContrast,
-                                      at.posteriorGamma);
+    values.posterior =
+        ReadAdjustment(options, at.posteriorBrightness, at.posteriorContrast, at.posteriorGamma);
     values.anterior =
         ReadAdjustment(options, at.anteriorBrightness, at.anteriorContrast, at.anteriorGamma);
     const std::int32_t level = options.Int(at.enhancementLevel);
@@ -213,8 +213,7 @@ AdjustmentValues AdjustmentDefaults(PageFamily family) {
     return values;
 }
 
-void ApplyAdjustments(const AdjustmentValues& values, SensorOptions& options,
-                      PageFamily family) {
+void ApplyAdjustments(const AdjustmentValues& values, SensorOptions& options, PageFamily family) {
     const GroupOffsets& at = Offsets(family);
     WriteAdjustment(values.posterior, options, at.posteriorBrightness, at.posteriorContrast,
                     at.posteriorGamma);
@@ -262,10 +261,10 @@ void SetDetectionDefaults(DetectionValues& values) {
 
 void ApplyDetection(const DetectionValues& values, SensorOptions& options) {
     // A list without a selection counts as its default entry.
-    options.SetInt(O::Sensitivity2000, SensitivityIndex(values.sensitivity2000 + 1,
-                                                        kFirstSensitivity) + 1);
-    options.SetInt(O::SensitivityToviRay, SensitivityIndex(values.sensitivityToviRay + 1,
-                                                           kSeventhSensitivity) + 1);
+    options.SetInt(O::Sensitivity2000,
+                   SensitivityIndex(values.sensitivity2000 + 1, kFirstSensitivity) + 1);
+    options.SetInt(O::SensitivityToviRay,
+                   SensitivityIndex(values.sensitivityToviRay + 1, kSeventhSensitivity) + 1);
     options.SetInt(O::Threshold2000, WithinOr(values.threshold2000, 1, 255, 8));
     options.SetInt(O::ThresholdToviRay, WithinOr(values.thresholdToviRay, 1, 255, 160));
     options.SetInt(O::IntegrationTime2000, WithinOr(values.integrationTime2000, 200, 1000, 300));
