@@ -10,6 +10,7 @@
 #include "plugin/SensorDescription.h"
 #include "plugin/ui/PauseDialog.h"
 #include "plugin/ui/SelectSensorDialog.h"
+#include "plugin/ui/options/SensorOptionsDialog.h"
 #include "support/LastError.h"
 #include "support/LogChannels.h"
 #include "support/TextFormat.h"
@@ -314,4 +315,12 @@ bool CToviIFace::ShowSelectionDialog() {
                                 [this](DeviceIdList& devices) { GetDevices(devices); }};
     ui::CSelectSensorDlg dialog(ui::SelectionMode::Normal, State().options, std::move(hooks));
     return dialog.DoModal(State().mainWindow) == ui::DialogResult::Ok;
+}
+
+void CToviIFace::ShowOptionsSheet() {
+    PluginState& state = State();
+    ui::SensorOptionsHooks hooks;
+    hooks.hardwareSummary = [this] { return manager_.HardwareSummary("\n"); };
+    ui::CSensorOptionsDlg(state.options, state.saveRawDump, std::move(hooks))
+        .DoModal(state.mainWindow);
 }

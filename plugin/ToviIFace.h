@@ -33,7 +33,7 @@ public:
                                                  unsigned primaryTeeth) override;
     bool ShowPauseDialog() override;
     bool ShowSelectionDialog() override;
-    void ShowOptionsSheet() override {}
+    void ShowOptionsSheet() override;
     void Finalize() override;
 
     bool FindSelectedSensor();

@@ -20,6 +20,7 @@ inline constexpr Colour kDarkBlue{0, 0, 128};
 inline constexpr Colour kBlue{0, 0, 255};
 inline constexpr Colour kDarkRed{128, 0, 0};
 inline constexpr Colour kLightGrey{192, 192, 192};
+inline constexpr Colour kWhite{255, 255, 255};
 
 // How a static text is drawn; an empty font keeps the dialog's own face.
 struct TextStyle {

@@ -5,6 +5,7 @@
 #include "plugin/ui/CaptureDialogView.h"
 #include "plugin/ui/PauseDialogView.h"
 #include "plugin/ui/SelectSensorView.h"
+#include "plugin/ui/options/OptionsSheetView.h"
 
 namespace ui {
 
@@ -15,6 +16,9 @@ public:
     virtual std::unique_ptr<CaptureDialogView> CreateCaptureView() = 0;
     virtual std::unique_ptr<SelectSensorView> CreateSelectSensorView() = 0;
     virtual std::unique_ptr<PauseDialogView> CreatePauseView() = 0;
+    // Null when this build cannot show the sheet (it then counts as cancelled).
+    virtual std::unique_ptr<OptionsSheetView> CreateOptionsSheetView() = 0;
+    virtual std::unique_ptr<PasswordDialogView> CreatePasswordView() = 0;
 };
 
 // This build's views: the dialog resources on Windows; natively headless

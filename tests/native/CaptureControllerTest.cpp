@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "plugin/ui/options/PasswordGate.h"
 #include "support/FileHelpers.h"
 #include "support/LastError.h"
 #include "tests/native/CaptureFixture.h"
@@ -18,6 +20,7 @@ using ui::CaptureAction;
 using ui::SelectSensorAction;
 
 SED_EXPORT int SED_CALL SEDPreUnmount();
+SED_EXPORT int SED_CALL SEDDisplayOptions();
 SED_EXPORT int SED_CALL SEDDisplayConfiguration();
 SED_EXPORT void SED_CALL SEDGetCurrentSensorDefinition(char*, int);
 
@@ -312,4 +315,29 @@ TEST_F(CaptureTest, TheCaptureLogFollowsEveryStep) {
     EXPECT_EQ(steps16[7].rfind("IFace::CaptureSingleImage16Bit()::End = Dim=(", 0), 0u);
     for (const std::string& file : created)
         std::filesystem::remove(file);
+}
+
+TEST_F(CaptureTest, ReturnBinnedImageFromTheSheetReachesTheNextCapture) {
+    Attach2000();
+    Options().SetInt(SensorOptions::AutoOrient, 0);
+    const auto full = Received(SEDCaptureImage16(0, 0));
+    ASSERT_EQ(full.bitCount, 16) << ErrorText();
+
+    ui::PasswordGate::Module().Forget();
+    views->ScriptPassword(std::string("radiofennel"));
+    views->Script(ui::OptionsSheetAction::Open(ui::OptionsPage::Detection));
+    views->Script(ui::OptionsSheetAction::Edit<ui::DetectionValues>(
+        ui::OptionsPage::Detection,
+        std::function<void(ui::DetectionValues&)>(
+            [](ui::DetectionValues& values) { values.returnBinnedImage = true; })));
+    views->Script(ui::OptionsSheetAction::Ok());
+    SEDDisplayOptions();
+    ui::PasswordGate::Module().Forget();
+    EXPECT_EQ(Options().Int(SensorOptions::FullResolution), 0);
+
+    // "binned" set to "true": the sensor reads out 2 x 2 binned.
+    const auto binned = Received(SEDCaptureImage16(0, 0));
+    ASSERT_EQ(binned.bitCount, 16) << ErrorText();
+    EXPECT_LT(binned.width, full.width * 6 / 10);
+    EXPECT_LT(binned.height, full.height * 6 / 10);
 }

@@ -17,7 +17,9 @@ std::vector<Record> Snapshots(const std::vector<std::shared_ptr<SharedRecord<Rec
 HeadlessDialogViews::HeadlessDialogViews(bool keepRecords)
     : keepRecords_(keepRecords), captureScript_(std::make_shared<HeadlessCaptureView::Script>()),
       selectionScript_(std::make_shared<HeadlessSelectSensorView::Script>()),
-      pauseScript_(std::make_shared<HeadlessPauseView::Script>()) {}
+      pauseScript_(std::make_shared<HeadlessPauseView::Script>()),
+      sheetScript_(std::make_shared<HeadlessOptionsSheetView::Script>()),
+      passwordScript_(std::make_shared<HeadlessPasswordView::Script>()) {}
 
 template <typename Record>
 std::shared_ptr<SharedRecord<Record>>
@@ -48,6 +50,14 @@ std::unique_ptr<PauseDialogView> HeadlessDialogViews::CreatePauseView() {
     return std::make_unique<HeadlessPauseView>(pauseScript_, NewRecord(pauseRecords_));
 }
 
+std::unique_ptr<OptionsSheetView> HeadlessDialogViews::CreateOptionsSheetView() {
+    return std::make_unique<HeadlessOptionsSheetView>(sheetScript_, NewRecord(sheetRecords_));
+}
+
+std::unique_ptr<PasswordDialogView> HeadlessDialogViews::CreatePasswordView() {
+    return std::make_unique<HeadlessPasswordView>(passwordScript_, NewRecord(passwordRecords_));
+}
+
 void HeadlessDialogViews::FailNextCaptureCreate() {
     std::lock_guard<std::mutex> lock(mutex_);
     failNextCapture_ = true;
@@ -66,6 +76,20 @@ std::vector<SelectSensorRecord> HeadlessDialogViews::SelectionDialogs() const {
 std::vector<PauseDialogRecord> HeadlessDialogViews::PauseDialogs() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return Snapshots(pauseRecords_);
+}
+
+} // namespace ui
+
+namespace ui {
+
+std::vector<OptionsSheetRecord> HeadlessDialogViews::OptionsSheets() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return Snapshots(sheetRecords_);
+}
+
+std::vector<PasswordDialogRecord> HeadlessDialogViews::PasswordDialogs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return Snapshots(passwordRecords_);
 }
 
 } // namespace ui

@@ -6,6 +6,7 @@
 
 #include "plugin/ui/DialogViews.h"
 #include "plugin/ui/headless/HeadlessCaptureView.h"
+#include "plugin/ui/headless/HeadlessOptionsSheetView.h"
 #include "plugin/ui/headless/HeadlessPauseView.h"
 #include "plugin/ui/headless/HeadlessSelectSensorView.h"
 
@@ -21,16 +22,23 @@ public:
     std::unique_ptr<CaptureDialogView> CreateCaptureView() override;
     std::unique_ptr<SelectSensorView> CreateSelectSensorView() override;
     std::unique_ptr<PauseDialogView> CreatePauseView() override;
+    std::unique_ptr<OptionsSheetView> CreateOptionsSheetView() override;
+    std::unique_ptr<PasswordDialogView> CreatePasswordView() override;
 
     void Script(const CaptureAction& action) { captureScript_->Push(action); }
     void Script(const SelectSensorAction& action) { selectionScript_->Push(action); }
     void Script(PauseAction action) { pauseScript_->Push(action); }
+    void Script(const OptionsSheetAction& action) { sheetScript_->Push(action); }
+    // The text typed into the next password prompt (none: Cancel).
+    void ScriptPassword(std::optional<std::string> text) { passwordScript_->Push(std::move(text)); }
     // The next capture window cannot be made.
     void FailNextCaptureCreate();
 
     std::vector<CaptureDialogRecord> CaptureDialogs() const;
     std::vector<SelectSensorRecord> SelectionDialogs() const;
     std::vector<PauseDialogRecord> PauseDialogs() const;
+    std::vector<OptionsSheetRecord> OptionsSheets() const;
+    std::vector<PasswordDialogRecord> PasswordDialogs() const;
 
 private:
     template <typename Record>
@@ -41,11 +49,15 @@ private:
     std::shared_ptr<HeadlessCaptureView::Script> captureScript_;
     std::shared_ptr<HeadlessSelectSensorView::Script> selectionScript_;
     std::shared_ptr<HeadlessPauseView::Script> pauseScript_;
+    std::shared_ptr<HeadlessOptionsSheetView::Script> sheetScript_;
+    std::shared_ptr<HeadlessPasswordView::Script> passwordScript_;
     mutable std::mutex mutex_;
     bool failNextCapture_ = false;
     std::vector<std::shared_ptr<HeadlessCaptureView::Record>> captureRecords_;
     std::vector<std::shared_ptr<HeadlessSelectSensorView::Record>> selectionRecords_;
     std::vector<std::shared_ptr<HeadlessPauseView::Record>> pauseRecords_;
+    std::vector<std::shared_ptr<HeadlessOptionsSheetView::Record>> sheetRecords_;
+    std::vector<std::shared_ptr<HeadlessPasswordView::Record>> passwordRecords_;
 };
 
 } // namespace ui

@@ -18,6 +18,9 @@ public:
     std::unique_ptr<PauseDialogView> CreatePauseView() override {
         return std::make_unique<Win32PauseView>();
     }
+    // The Windows property sheet and password prompt are not built yet.
+    std::unique_ptr<OptionsSheetView> CreateOptionsSheetView() override { return nullptr; }
+    std::unique_ptr<PasswordDialogView> CreatePasswordView() override { return nullptr; }
 };
 
 } // namespace
