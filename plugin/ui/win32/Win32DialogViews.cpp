@@ -1,5 +1,7 @@
 #include "plugin/ui/DialogViews.h"
 #include "plugin/ui/win32/Win32CaptureView.h"
+#include "plugin/ui/win32/Win32OptionsSheetView.h"
+#include "plugin/ui/win32/Win32PasswordView.h"
 #include "plugin/ui/win32/Win32PauseView.h"
 #include "plugin/ui/win32/Win32SelectSensorView.h"
 
@@ -18,9 +20,12 @@ public:
     std::unique_ptr<PauseDialogView> CreatePauseView() override {
         return std::make_unique<Win32PauseView>();
     }
-    // The Windows property sheet and password prompt are not built yet.
-    std::unique_ptr<OptionsSheetView> CreateOptionsSheetView() override { return nullptr; }
-    std::unique_ptr<PasswordDialogView> CreatePasswordView() override { return nullptr; }
+    std::unique_ptr<OptionsSheetView> CreateOptionsSheetView() override {
+        return std::make_unique<Win32OptionsSheetView>();
+    }
+    std::unique_ptr<PasswordDialogView> CreatePasswordView() override {
+        return std::make_unique<Win32PasswordView>();
+    }
 };
 
 } // namespace
