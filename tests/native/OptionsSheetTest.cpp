@@ -179,4 +179,33 @@ TEST_F(OptionsSheet, TheLoggingOptionOpensAndClosesTheMainLog) {
     EXPECT_FALSE(MainLog.IsLogOpen());
 }
 
+TEST_F(OptionsSheet, YesToDefaultsOnEveryAskingPageWritesThemOnOk) {
+    const OptionsPage asking[] = {OptionsPage::Processing2000, OptionsPage::Adjustments2000,
+                                  OptionsPage::ProcessingToviRay, OptionsPage::AdjustmentsToviRay};
+    for (OptionsPage page : asking) {
+        views->Script(OptionsSheetAction::Open(page));
+        views->Script(OptionsSheetAction::Defaults(page));
+        boxes->ScriptAnswer(6);
+    }
+    views->Script(OptionsSheetAction::Ok());
+    SEDDisplayOptions();
+    EXPECT_EQ(boxes->Shown().size(), 4u);
+    // 2000 processing: median on with kind 0, sharpening off, Laplace factor 3.
+    EXPECT_EQ(IntAt(4), 1);
+    EXPECT_EQ(IntAt(160), 0);
+    EXPECT_EQ(IntAt(244), 0);
+    EXPECT_EQ(IntAt(264), 3);
+    // 2000 adjustments: -10, 10, gamma 0.75, "Medium"; ToviRay: -5, 5, "None".
+    EXPECT_EQ(IntAt(164), -10);
+    EXPECT_EQ(IntAt(176), 10);
+    EXPECT_EQ(Options().Double(SensorOptions::AnteriorGamma2000), 0.75);
+    EXPECT_EQ(IntAt(384), 1);
+    EXPECT_EQ(IntAt(268), -5);
+    EXPECT_EQ(IntAt(280), 5);
+    EXPECT_EQ(IntAt(388), 0);
+    // ToviRay processing: thorough median, sharpening 21 x 21 at 5.
+    EXPECT_EQ(IntAt(312), 2);
+    EXPECT_EQ(IntAt(336), 21);
+}
+
 } // namespace
