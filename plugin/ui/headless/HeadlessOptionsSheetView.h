@@ -64,6 +64,7 @@ public:
     void SetValues(OptionsPage page, const PageValues& values) override;
     PageValues Values(OptionsPage page) override;
     void ActivateFirstPage() override;
+    void* Window() const override { return nullptr; }
 
 private:
     OptionsSheetAction NextAction(bool& okPressed);

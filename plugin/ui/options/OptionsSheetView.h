@@ -58,6 +58,8 @@ public:
     // What an opened page's controls hold.
     virtual PageValues Values(OptionsPage page) = 0;
     virtual void ActivateFirstPage() = 0;
+    // The running sheet's window, owner of the dialogs it opens; null without one.
+    virtual void* Window() const = 0;
 };
 
 // The password prompt (template 19001).

@@ -76,7 +76,7 @@ CSensorOptionsDlg::CSensorOptionsDlg(SensorOptions& options, int& saveRawDump,
     : CSensorOptionsDlg(CurrentDialogViews()->CreateOptionsSheetView(), options, saveRawDump,
                         PasswordGate::Module(), std::move(hooks)) {
     if (!hooks_.askPassword)
-        hooks_.askPassword = [this] { return CPasswordRequiredDlg().DoModal(parent_); };
+        hooks_.askPassword = [this] { return CPasswordRequiredDlg().DoModal(PromptOwner()); };
 }
 
 DialogResult CSensorOptionsDlg::DoModal(void* parent) {
@@ -135,7 +135,7 @@ void CSensorOptionsDlg::OnDefaults(OptionsPage page) {
 
 bool CSensorOptionsDlg::AskForDefaults() {
     return platform::MessageBoxes().Show(
-               parent_,
+               PromptOwner(),
                Translate("Are you sure that you want to set these settings to their defaults?"),
                Translate("Set To Defaults"), platform::kBoxYesNo) == platform::kAnswerYes;
 }
@@ -170,8 +170,13 @@ bool CSensorOptionsDlg::ApplyPage(OptionsPage page) {
     return true;
 }
 
+void* CSensorOptionsDlg::PromptOwner() const {
+    void* sheet = view_ ? view_->Window() : nullptr;
+    return sheet != nullptr ? sheet : parent_;
+}
+
 void CSensorOptionsDlg::Warn(const std::string& text, const std::string& caption) {
-    platform::MessageBoxes().Show(parent_, text, caption, kWarningBox);
+    platform::MessageBoxes().Show(PromptOwner(), text, caption, kWarningBox);
 }
 
 } // namespace ui

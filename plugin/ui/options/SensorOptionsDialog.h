@@ -44,6 +44,8 @@ private:
     bool ApplyPage(OptionsPage page);
     bool AskForDefaults();
     void Warn(const std::string& text, const std::string& caption);
+    // The sheet owns the dialogs and boxes it opens, so they stay above it.
+    void* PromptOwner() const;
 
     std::unique_ptr<OptionsSheetView> view_;
     SensorOptions& options_;

@@ -20,6 +20,7 @@ public:
     void SetValues(OptionsPage page, const PageValues& values) override;
     PageValues Values(OptionsPage page) override;
     void ActivateFirstPage() override;
+    void* Window() const override { return sheet_; }
 
     // A page of the running sheet, as its dialog procedure knows it.
     struct PageSlot {
