@@ -3,8 +3,8 @@
 
 #include <stdexcept>
 
-#include "platform/MessageBox.h"
 #include "plugin/Guarded.h"
+#include "plugin/PlainBox.h"
 #include "plugin/PluginState.h"
 #include "plugin/ToviIFace.h"
 #include "support/LastError.h"
@@ -59,10 +59,7 @@ bool CToviIFace::CaptureImage() {
         return false;
     CaptureLog.Log("IFace::CaptureImage()::Creating capture thread");
     if (!StartWorker()) {
-        platform::MessageBoxes().Show(
-            State().mainWindow,
-            Translate("The system was unable to create the necessary callback thread."),
-            kApplicationName, platform::kBoxOk | platform::kBoxApplicationModal);
+        ShowPlainBox(Translate("The system was unable to create the necessary callback thread."));
         CaptureLog.Log("IFace::CaptureImage()::%s", LastErrorText().c_str());
         return false;
     }

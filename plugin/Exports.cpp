@@ -16,6 +16,7 @@
 #include "plugin/DicomRecord.h"
 #include "plugin/Guarded.h"
 #include "plugin/Logs.h"
+#include "plugin/PlainBox.h"
 #include "plugin/PluginState.h"
 #include "plugin/SensorDescription.h"
 #include "plugin/StatusNotifications.h"
@@ -31,11 +32,6 @@ PluginState& State() {
 void CopyToHost(const std::string& text, char* dst, int dstSize) {
     if (dstSize > 0)
         CopyBoundedText(dst, static_cast<std::size_t>(dstSize), text);
-}
-
-void ShowPlainBox(const std::string& text) {
-    platform::MessageBoxes().Show(State().mainWindow, text, kApplicationName,
-                                  platform::kBoxOk | platform::kBoxApplicationModal);
 }
 
 void SelectAttachedSensor(const DeviceIdList& devices) {

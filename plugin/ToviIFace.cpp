@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include "platform/MessageBox.h"
+#include "plugin/PlainBox.h"
 #include "plugin/PluginState.h"
 #include "plugin/SensorDescription.h"
 #include "plugin/ui/PauseDialog.h"
@@ -147,8 +147,7 @@ bool CToviIFace::Initialize() {
     }
     const std::string text = FormatTranslated("Unable to initialize %s Device manager. %s",
                                               kSystemName, LastErrorText().c_str());
-    platform::MessageBoxes().Show(State().mainWindow, text, kApplicationName,
-                                  platform::kBoxOk | platform::kBoxApplicationModal);
+    ShowPlainBox(text);
     CaptureLog.Log("%s", text.c_str());
     return false;
 }
@@ -198,10 +197,7 @@ bool CToviIFace::FindSelectedSensor() {
 bool CToviIFace::SelectSensor() {
     if (FindSelectedSensor())
         return true;
-    ui::SelectSensorHooks hooks{[this] { return Initialize(); },
-                                [this](DeviceIdList& devices) { GetDevices(devices); }};
-    ui::CSelectSensorDlg dialog(ui::SelectionMode::Capture, State().options, std::move(hooks));
-    if (dialog.DoModal(State().mainWindow) == ui::DialogResult::Cancel) {
+    if (RunSelectionDialog(ui::SelectionMode::Capture) == ui::DialogResult::Cancel) {
         SetTranslatedMessage("The user did not select a sensor");
         return false;
     }
@@ -311,10 +307,14 @@ bool CToviIFace::ShowPauseDialog() {
 }
 
 bool CToviIFace::ShowSelectionDialog() {
+    return RunSelectionDialog(ui::SelectionMode::Normal) == ui::DialogResult::Ok;
+}
+
+ui::DialogResult CToviIFace::RunSelectionDialog(ui::SelectionMode mode) {
     ui::SelectSensorHooks hooks{[this] { return Initialize(); },
                                 [this](DeviceIdList& devices) { GetDevices(devices); }};
-    ui::CSelectSensorDlg dialog(ui::SelectionMode::Normal, State().options, std::move(hooks));
-    return dialog.DoModal(State().mainWindow) == ui::DialogResult::Ok;
+    ui::CSelectSensorDlg dialog(mode, State().options, std::move(hooks));
+    return dialog.DoModal(State().mainWindow);
 }
 
 void CToviIFace::ShowOptionsSheet() {

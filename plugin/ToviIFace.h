@@ -12,6 +12,7 @@
 #include "plugin/ImageHandOff.h"
 #include "plugin/StatusNotifications.h"
 #include "plugin/ui/CaptureDialog.h"
+#include "plugin/ui/SelectSensorDialog.h"
 
 // The capture controller: initialises the device manager, makes sure a sensor
 // is selected, opens it and the capture dialog, runs the capture worker and
@@ -56,6 +57,7 @@ private:
     const CapturedImage* FinishCapture(const char* tag, bool ended);
     void BeginCapture(bool sixteenBit, unsigned permanentTeeth, unsigned primaryTeeth);
     ui::CaptureDialogHooks DialogHooks();
+    ui::DialogResult RunSelectionDialog(ui::SelectionMode mode);
     void OnCancel(bool modifierHeld);
     bool SetBinning();
     bool SetDetectionProperties();

@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "tests/native/CaptureFixture.h"
+#include "tests/native/PqeScratch.h"
 
 using capture_testing::CaptureTest;
 using capture_testing::StatusLog;
 
 namespace {
-
-namespace fs = std::filesystem;
 
 bool SentPqeProgress() {
     for (const capture_testing::Status& status : StatusLog::Instance().Statuses())
@@ -20,34 +18,26 @@ bool SentPqeProgress() {
     return false;
 }
 
-// Captures in a scratch working directory that holds "pqekip.dll" (one of the
-// test libraries, or none), where the library writes its calls.
+// Captures in a scratch working directory with the enhancement library; the
+// library's Close at the controller's end still writes there.
 class CaptureEnhancement : public CaptureTest {
 protected:
     void SetUp() override {
         CaptureTest::SetUp();
-        previous = fs::current_path();
-        fs::current_path(Dir());
+        scratch.Enter();
     }
     void TearDown() override {
         CaptureTest::TearDown();
-        fs::current_path(previous);
+        scratch.Leave();
     }
-    void Install(const char* library) { fs::copy_file(library, Dir() / "pqekip.dll"); }
-    std::string Calls() const {
-        std::ifstream file(Dir() / "pqe-calls.txt");
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-    fs::path Dir() const { return testing_files::SystemPath(scratch.Path()); }
+    void Install(const char* library) { scratch.Install(library); }
+    std::string Calls() const { return scratch.Calls(); }
     std::vector<std::uint8_t> Capture16() {
         StatusLog::Instance().Clear();
         return ReceivedBytes(SEDCaptureImage16(0, 0));
     }
 
-    testing_files::TempDirectory scratch;
-    fs::path previous;
+    PqeScratch scratch;
 };
 
 TEST_F(CaptureEnhancement, LevelZeroNeverLooksForTheLibrary) {

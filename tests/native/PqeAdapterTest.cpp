@@ -1,39 +1,31 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "plugin/PluginState.h"
 #include "plugin/PqeAdapter.h"
 #include "tests/native/DialogFixture.h"
+#include "tests/native/PqeScratch.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Runs in a scratch directory that holds "pqekip.dll" (one of the test
-// libraries, or none), where the libraries also write their calls.
+// Runs in a scratch directory with the enhancement library.
 class PqeAdapterTest : public DialogFixture {
 protected:
     void SetUp() override {
         DialogFixture::SetUp();
-        previous = fs::current_path();
-        fs::current_path(Dir());
+        scratch.Enter();
     }
     void TearDown() override {
-        fs::current_path(previous);
+        scratch.Leave();
         DialogFixture::TearDown();
     }
-    void Install(const char* library) { fs::copy_file(library, Dir() / "pqekip.dll"); }
-    std::string Calls() const {
-        std::ifstream file(Dir() / "pqe-calls.txt");
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-    fs::path Dir() const { return testing_files::SystemPath(directory.Path()); }
+    void Install(const char* library) { scratch.Install(library); }
+    std::string Calls() const { return scratch.Calls(); }
+    fs::path Dir() const { return scratch.Dir(); }
     static std::unique_ptr<CKIPImage16Bit> Picture() {
         auto image = std::make_unique<CKIPImage16Bit>();
         image->Create(5, 3, 6, 16, 300, 400);
@@ -43,8 +35,7 @@ protected:
         return image;
     }
 
-    testing_files::TempDirectory directory;
-    fs::path previous;
+    PqeScratch scratch;
 };
 
 TEST_F(PqeAdapterTest, AnAbsentLibraryWarnsEveryTimeAndEnhancesNothing) {
