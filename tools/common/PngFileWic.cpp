@@ -54,9 +54,9 @@ std::wstring Wide(const std::string& text) {
 HRESULT Encode(const std::string& path, int width, int height, PngPixels pixels,
                const std::uint8_t* rows, std::size_t stride) {
     ComRef<IWICImagingFactory> factory;
-    HRESULT result = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IWICImagingFactory,
-                                        reinterpret_cast<void**>(factory.Out()));
+    HRESULT result =
+        ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                           IID_IWICImagingFactory, reinterpret_cast<void**>(factory.Out()));
     ComRef<IWICStream> stream;
     if (SUCCEEDED(result))
         result = factory->CreateStream(stream.Out());

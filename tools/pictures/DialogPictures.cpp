@@ -68,9 +68,9 @@ void Picture(HWND window, const char* name) {
     const std::string path = outputDirectory + "\\" + name + ".png";
     std::string error;
     const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-    if (bits == nullptr || !tools::WritePng(path, width, height, tools::PngPixels::Bgr24,
-                                            static_cast<const std::uint8_t*>(bits), stride,
-                                            error)) {
+    if (bits == nullptr ||
+        !tools::WritePng(path, width, height, tools::PngPixels::Bgr24,
+                         static_cast<const std::uint8_t*>(bits), stride, error)) {
         std::fprintf(stderr, "%s: %s\n", name, error.c_str());
         ++failures;
     } else {
@@ -109,10 +109,9 @@ void CaptureDialog() {
     auto window = reinterpret_cast<HWND>(dialog.Window());
     ::ShowWindow(window, SW_RESTORE);
     std::thread helper([&] {
-        for (const char* line :
-             {"Waiting for exposure.: Waiting for exposure (0%)",
-              "Exposure detected.: Retrieving image (100%)",
-              "Downloading image.: Retrieving image (50%)"})
+        for (const char* line : {"Waiting for exposure.: Waiting for exposure (0%)",
+                                 "Exposure detected.: Retrieving image (100%)",
+                                 "Downloading image.: Retrieving image (50%)"})
             dialog.AppendStatusLine(line);
         for (int tick = 0; tick < 12; ++tick)
             ::SendMessageA(window, WM_TIMER, 0x12341234, 0);
@@ -167,9 +166,12 @@ bool ShowPage(HWND sheet, int index) {
 }
 
 void PicturePages(HWND sheet) {
-    const char* const names[] = {"options-general",          "options-2000-processing",
-                                 "options-2000-adjustments", "options-toviray-processing",
-                                 "options-toviray-adjustments", "options-calibration"};
+    const char* const names[] = {"options-general",
+                                 "options-2000-processing",
+                                 "options-2000-adjustments",
+                                 "options-toviray-processing",
+                                 "options-toviray-adjustments",
+                                 "options-calibration"};
     Picture(sheet, names[0]);
     for (int page = 1; page < 6; ++page)
         if (ShowPage(sheet, page))
@@ -196,9 +198,7 @@ void OptionsSheet() {
         },
         [&] {
             ui::SensorOptionsHooks hooks;
-            hooks.hardwareSummary = [] {
-                return std::string("2000 A1B2C3\nTOVIRAY TR000042");
-            };
+            hooks.hardwareSummary = [] { return std::string("2000 A1B2C3\nTOVIRAY TR000042"); };
             return ui::CSensorOptionsDlg(state.options, state.saveRawDump, std::move(hooks))
                 .DoModal(nullptr);
         });
