@@ -17,6 +17,24 @@ tovi info > info.txt || fail "info"
 grep -q "interface version: 0x00020000" info.txt || fail "info: the version"
 grep -q "Version *65536 (0x00010000)" info.txt || fail "info: the record's version field"
 
+# Two sensors: the selection list and the hardware summary, the record untouched.
+mkdir -p two
+printf '<simulator time_scale="0.01">\n  <sensor family="2000" serial="A2000"/>\n  <sensor family="TOVIRAY" serial="B0042"/>\n</simulator>\n' \
+    > two/simulator.xml
+cp "$data/settings.xml" two/
+$run "$host" list --plugin "$(path "$plugin")" --data "$(path "$work/two")" > list.txt || fail "list"
+tr -d '\r' < list.txt > list-lf.txt
+cat > list-expected.txt <<'LIST'
+Select Sensor: Select that sensor that is to be used to capture the digital x-ray.
+  Device Name | Sensor ID | Device ID
+  2000 | XCCD0100C | usb\vid_7a1c&pid_2000\a2000
+  TOVIRAY | TR2S0042D | usb\vid_7a1c&pid_1005\b0042
+Hardware Detected:
+  VXR 2000 hardware
+  VXR TOVIRAY hardware
+LIST
+diff list-expected.txt list-lf.txt || fail "list"
+
 tovi capture --teeth 8,9 --out front.png > capture8.txt || fail "8-bit capture"
 grep -q "modality *IO" capture8.txt || fail "the description's modality"
 grep -q "laterality *B" capture8.txt || fail "the description's laterality"

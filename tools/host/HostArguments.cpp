@@ -6,6 +6,7 @@
 const char* const kHostUsage =
     "usage: tovi-host <command> [options]\n"
     "commands:\n"
+    "  list       the attached sensors (the selection list) and the hardware summary\n"
     "  info       the interface version, the sensor and the option record field by field\n"
     "  capture    capture to --out FILE (.bmp, .png, .dcm natively); --bits 8|16,\n"
     "             --teeth 8,9 --primary A,B or --whole-mouth, --count N (a series in a group)\n"

@@ -14,6 +14,7 @@
 #include "tools/host/HostPlugin.h"
 #include "tools/host/OptionFields.h"
 #include "tools/host/Replay.h"
+#include "tools/host/SensorList.h"
 #include "tools/host/StatusProgress.h"
 #if !defined(_WIN32)
 #include "tools/host/DicomFile.h"
@@ -108,6 +109,10 @@ private:
         const std::string& command = arguments_.command;
         if (command == "info")
             return Info();
+        if (command == "list") {
+            ListSensors(plugin_);
+            return 0;
+        }
         if (command == "capture")
             return Capture();
         if (command == "options" || command == "configure")
@@ -230,5 +235,7 @@ int main(int argc, char** argv) {
     }
     if (arguments.command == "replay")
         return Replay(arguments);
+    if (arguments.command == "list")
+        PrepareSensorList();
     return Host(arguments).Run();
 }
