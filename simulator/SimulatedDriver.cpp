@@ -108,10 +108,11 @@ std::string SimulatedDriver::Attach(std::unique_ptr<SensorFirmware> sensor, std:
     return devices_.back().path;
 }
 
+// A sensor plugged back in gets its old path: the newest device of the path.
 SimulatedDriver::Attached* SimulatedDriver::Find(const std::string& path) {
-    for (Attached& device : devices_)
-        if (EqualsIgnoringCase(device.path, path))
-            return &device;
+    for (auto device = devices_.rbegin(); device != devices_.rend(); ++device)
+        if (EqualsIgnoringCase(device->path, path))
+            return &*device;
     return nullptr;
 }
 
