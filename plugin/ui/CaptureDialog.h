@@ -22,7 +22,7 @@ struct CaptureDialogHooks {
 // CCaptureXrayDlg: the modeless dialog that stands open while a capture runs.
 // Create, Show, RunModalLoop and Destroy run on the UI thread; PostEndMessage
 // and AppendStatusLine may come from the capture worker.
-class CCaptureXrayDlg : private CaptureDialogEvents {
+class CCaptureXrayDlg final : private CaptureDialogEvents {
 public:
     CCaptureXrayDlg(std::unique_ptr<CaptureDialogView> view, CaptureDialogHooks hooks);
     // A view of this build (DialogViews()).
