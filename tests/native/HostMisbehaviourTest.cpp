@@ -110,7 +110,7 @@ TEST_F(CaptureTest, HostileRecordsGiveAnImageOrAMessage) {
         std::int32_t value;
         double real;
     } cases[] = {{INT32_MAX, nan}, {INT32_MIN, infinity}, {-1, -infinity},
-                 {0, 0.0},         {1000000, 1e308},      {255, -1e-308}};
+                 {0, 0.0},         {1000000, 1e308},      {7, -1e-308}};
     int images = 0;
     for (const auto& hostile : cases) {
         for (int variant = 0; variant < 4; ++variant) {
