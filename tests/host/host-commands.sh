@@ -82,4 +82,7 @@ $run "$host" capture --plugin "$(path "$plugin")" --data "$(path "$work/failing"
 grep -q "no image: Unable to read the sensor ID from the hardware.  Please check the hardware" none.err ||
     fail "the failure's message: $(cat none.err)"
 [ ! -e none.bmp ] || fail "a failed capture wrote a file"
+status=0
+$run "$host" bogus > /dev/null 2>&1 || status=$?
+[ "$status" -eq 2 ] || fail "an unknown command exits with $status"
 echo "tovi-host: all commands passed"

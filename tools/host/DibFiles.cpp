@@ -83,6 +83,12 @@ const std::uint8_t* DibRow(const std::vector<std::uint8_t>& dib, const DibLayout
     return dib.data() + layout.bitsOffset + layout.stride * static_cast<std::size_t>(stored);
 }
 
+std::uint8_t DibGrey(const std::vector<std::uint8_t>& dib, const DibLayout& layout,
+                     std::uint8_t index) {
+    const std::size_t colours = (layout.bitsOffset - kHeaderSize) / 4;
+    return index < colours ? dib[kHeaderSize + 4 * std::size_t{index} + 1] : index;
+}
+
 bool WriteBmpFile(const std::string& path, const std::vector<std::uint8_t>& dib,
                   std::string& error) {
     DibLayout layout;
@@ -126,8 +132,6 @@ bool WritePngFile(const std::string& path, const std::vector<std::uint8_t>& dib,
         return false;
     const std::size_t rowBytes = static_cast<std::size_t>(layout.width) * layout.bitCount / 8;
     std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(layout.height));
-    const std::uint8_t* table = dib.data() + kHeaderSize;
-    const std::size_t colours = (layout.bitsOffset - kHeaderSize) / 4;
     for (int row = 0; row < layout.height; ++row) {
         const std::uint8_t* source = DibRow(dib, layout, row);
         std::uint8_t* target = rows.data() + rowBytes * static_cast<std::size_t>(row);
@@ -135,8 +139,8 @@ bool WritePngFile(const std::string& path, const std::vector<std::uint8_t>& dib,
             std::memcpy(target, source, rowBytes);
             continue;
         }
-        for (int x = 0; x < layout.width; ++x) // the grey level is the entry's green
-            target[x] = source[x] < colours ? table[4 * source[x] + 1] : source[x];
+        for (int x = 0; x < layout.width; ++x)
+            target[x] = DibGrey(dib, layout, source[x]);
     }
     return tools::WritePng(path, layout.width, layout.height,
                            layout.bitCount == 16 ? tools::PngPixels::Grey16

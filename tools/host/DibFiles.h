@@ -23,6 +23,11 @@ bool ParseDib(const std::vector<std::uint8_t>& dib, DibLayout& layout, std::stri
 // Row `row` counted from the top of the picture.
 const std::uint8_t* DibRow(const std::vector<std::uint8_t>& dib, const DibLayout& layout, int row);
 
+// The grey level of an 8-bit pixel: its colour-table entry's green, or the
+// index itself beyond the table.
+std::uint8_t DibGrey(const std::vector<std::uint8_t>& dib, const DibLayout& layout,
+                     std::uint8_t index);
+
 bool WriteBmpFile(const std::string& path, const std::vector<std::uint8_t>& dib,
                   std::string& error);
 // The packed DIB of a bitmap file (its 14-byte file header dropped).

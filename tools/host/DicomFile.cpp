@@ -7,16 +7,9 @@
 #include <ctime>
 
 #include "tools/host/DibFiles.h"
+#include "tools/host/OptionFields.h"
 
 namespace {
-
-// A text field of the description record: zero-terminated within its width.
-std::string Field(const std::vector<std::uint8_t>& record, std::size_t offset, std::size_t width) {
-    if (record.size() < offset + width)
-        return {};
-    const char* begin = reinterpret_cast<const char*>(record.data() + offset);
-    return std::string(begin, std::find(begin, begin + width, '\0'));
-}
 
 std::string NewUid() {
     char uid[100];
@@ -107,7 +100,7 @@ std::string Today(const char* format) {
 
 void PutPatientStudySeries(Dataset& data, const std::vector<std::uint8_t>& description) {
     data.Put(DCM_SpecificCharacterSet, "ISO_IR 100");
-    data.Put(DCM_SOPClassUID, Field(description, 4, 64));
+    data.Put(DCM_SOPClassUID, RecordText(description, 4, 64));
     data.Put(DCM_SOPInstanceUID, NewUid());
     data.Put(DCM_PatientName, "");
     data.Put(DCM_PatientID, "");
@@ -119,14 +112,14 @@ void PutPatientStudySeries(Dataset& data, const std::vector<std::uint8_t>& descr
     data.Put(DCM_ReferringPhysicianName, "");
     data.Put(DCM_StudyID, "");
     data.Put(DCM_AccessionNumber, "");
-    data.Put(DCM_Modality, Field(description, 68, 32));
+    data.Put(DCM_Modality, RecordText(description, 68, 32));
     data.Put(DCM_SeriesInstanceUID, NewUid());
     data.Put(DCM_SeriesNumber, "1");
     data.Put(DCM_PresentationIntentType, "FOR PRESENTATION");
-    data.Put(DCM_Manufacturer, Field(description, 100, 64));
-    data.Put(DCM_InstitutionName, Field(description, 164, 128));
-    data.Put(DCM_SoftwareVersions, Field(description, 420, 64));
-    data.Put(DCM_StationName, Field(description, 484, 16));
+    data.Put(DCM_Manufacturer, RecordText(description, 100, 64));
+    data.Put(DCM_InstitutionName, RecordText(description, 164, 128));
+    data.Put(DCM_SoftwareVersions, RecordText(description, 420, 64));
+    data.Put(DCM_StationName, RecordText(description, 484, 16));
 }
 
 void PutImage(Dataset& data, const std::vector<std::uint8_t>& description,
@@ -138,12 +131,12 @@ void PutImage(Dataset& data, const std::vector<std::uint8_t>& description,
     data.Put(DCM_ImageType, "ORIGINAL\\PRIMARY");
     data.Put(DCM_BurnedInAnnotation, "YES"); // the family's label
     data.Put(DCM_LossyImageCompression, "00");
-    data.Put(DCM_ImageLaterality, Field(description, 1280, 32));
-    data.PutCode(DCM_AnatomicRegionSequence, Field(description, 1376, 32), "SRT",
-                 Field(description, 1312, 64));
+    data.Put(DCM_ImageLaterality, RecordText(description, 1280, 32));
+    data.PutCode(DCM_AnatomicRegionSequence, RecordText(description, 1376, 32), "SRT",
+                 RecordText(description, 1312, 64));
     PutTeeth(data, Read32(description, 1572), Read32(description, 1576));
     data.Put(DCM_ImageComments,
-             "Teeth " + teethText + "; orientation " + Field(description, 1216, 64));
+             "Teeth " + teethText + "; orientation " + RecordText(description, 1216, 64));
     data.Put(DCM_PixelIntensityRelationship, "LIN");
     data.Put(DCM_PixelIntensityRelationshipSign, "1");
     data.Put(DCM_RescaleIntercept, "0");
@@ -172,7 +165,6 @@ void PutPixels(Dataset& data, DcmDataset& dataset, const std::vector<std::uint8_
     data.PutNumber(DCM_PixelRepresentation, 0);
     const std::size_t rowBytes = static_cast<std::size_t>(layout.width) * bits / 8;
     std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(layout.height));
-    const std::uint8_t* table = dib.data() + 40;
     std::uint32_t lowest = 0xFFFF, highest = 0;
     for (int row = 0; row < layout.height; ++row) {
         const std::uint8_t* source = DibRow(dib, layout, row);
@@ -183,7 +175,7 @@ void PutPixels(Dataset& data, DcmDataset& dataset, const std::vector<std::uint8_
                 std::memcpy(&target[2 * x], &source[2 * x], 2);
                 value = static_cast<std::uint32_t>(source[2 * x] | source[2 * x + 1] << 8);
             } else {
-                target[x] = table[4 * source[x] + 1]; // grey through the colour table
+                target[x] = DibGrey(dib, layout, source[x]);
                 value = target[x];
             }
             lowest = std::min(lowest, value);

@@ -1,6 +1,8 @@
 #include "tools/host/HostArguments.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <sstream>
 
 const char* const kHostUsage =
@@ -104,6 +106,13 @@ bool ParseHostArguments(const std::vector<std::string>& words, HostArguments& ar
         return false;
     }
     arguments.command = words[0];
+    const char* const commands[] = {"list",      "info",     "capture", "options",
+                                    "configure", "reorient", "replay"};
+    if (std::find(std::begin(commands), std::end(commands), arguments.command) ==
+        std::end(commands)) {
+        error = "unknown command " + arguments.command;
+        return false;
+    }
     for (std::size_t index = 1; index < words.size(); ++index) {
         const std::string& word = words[index];
         if (word == "--whole-mouth") {

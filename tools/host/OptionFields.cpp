@@ -97,14 +97,15 @@ const OptionField kOptionFields[] = {
     {500, "SensorId", FieldKind::Text},
 };
 
-std::string Text(const std::vector<std::uint8_t>& record, std::size_t offset, std::size_t width) {
+} // namespace
+
+std::string RecordText(const std::vector<std::uint8_t>& record, std::size_t offset,
+                       std::size_t width) {
     if (record.size() < offset + width)
         return {};
     const char* begin = reinterpret_cast<const char*>(record.data() + offset);
     return std::string(begin, std::find(begin, begin + width, '\0'));
 }
-
-} // namespace
 
 void PrintOptionRecord(const std::vector<std::uint8_t>& record) {
     for (const OptionField& field : kOptionFields) {
@@ -116,7 +117,7 @@ void PrintOptionRecord(const std::vector<std::uint8_t>& record) {
         const std::uint8_t* bytes = record.data() + field.offset;
         if (field.kind == FieldKind::Text) {
             std::printf("  %4zu %-28s \"%s\"\n", field.offset, field.name,
-                        Text(record, field.offset, width).c_str());
+                        RecordText(record, field.offset, width).c_str());
         } else if (field.kind == FieldKind::Double) {
             double value;
             std::memcpy(&value, bytes, sizeof value);
@@ -142,5 +143,5 @@ const std::vector<DescriptionField>& DescriptionFields() {
 
 std::string DescriptionText(const std::vector<std::uint8_t>& record,
                             const DescriptionField& field) {
-    return Text(record, field.offset, field.width);
+    return RecordText(record, field.offset, field.width);
 }

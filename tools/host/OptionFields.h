@@ -20,6 +20,10 @@ struct DescriptionField {
     const char* name;
 };
 
+// A zero-terminated text field of a record; empty when the record is shorter.
+std::string RecordText(const std::vector<std::uint8_t>& record, std::size_t offset,
+                       std::size_t width);
+
 // The 1280-byte option record, printed one field per line.
 void PrintOptionRecord(const std::vector<std::uint8_t>& record);
 
