@@ -68,6 +68,8 @@ if [ "$build" = native ]; then
     [ "$(wc -c < record.bin)" -eq 1280 ] || fail "the saved record is not 1280 bytes"
     tovi info --record record.bin > info2.txt || fail "info with the saved record"
     grep -q 'SensorId *"XCCD0100C"' info2.txt || fail "the saved record's sensor"
+    tovi options --record record.bin > /dev/null || fail "options"
+    [ "$(wc -c < record.bin)" -eq 1280 ] || fail "the record saved after the options"
 fi
 
 # A sensor whose 40th request fails: null, the plug-in's message, exit code 1.
