@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -87,6 +89,41 @@ std::vector<std::thread> StartBands(const Bands& bands, Run& run, Body& body) {
     return threads;
 }
 
+// Where the threads of a two-pass run meet between the passes. They block
+// instead of spinning, so a caller of higher priority (the capture worker runs
+// time-critical) never keeps the helpers it waits for off the cores.
+class Rendezvous {
+public:
+    void Arrive() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++arrived_;
+        }
+        changed_.notify_all();
+    }
+    void WaitForArrivals(std::size_t count) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return arrived_ >= count; });
+    }
+    void Release() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            released_ = true;
+        }
+        changed_.notify_all();
+    }
+    void WaitForRelease() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return released_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t arrived_ = 0;
+    bool released_ = false;
+};
+
 inline void Join(std::vector<std::thread>& threads) {
     for (std::thread& thread : threads)
         thread.join();
@@ -137,20 +174,17 @@ bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
                            SecondPass secondPass) {
     const row_bands::Bands bands = row_bands::PlanBands(height, minimumBand);
     row_bands::Run one, two;
-    std::atomic<unsigned> arrived{0};
-    std::atomic<bool> released{false};
+    row_bands::Rendezvous meeting;
     auto body = [&](unsigned band) {
         one.Rows(bands.Begin(band), bands.End(band, height), firstPass);
-        ++arrived;
-        while (!released) // the passes take a fraction of a millisecond
-            std::this_thread::yield();
+        meeting.Arrive();
+        meeting.WaitForRelease();
         if (!two.stop)
             two.Rows(bands.Begin(band), bands.End(band, height), secondPass);
     };
     std::vector<std::thread> threads = row_bands::StartBands(bands, one, body);
     one.PolledRows(bands.End(0, height), firstPass, progress, 0, 2 * height);
-    while (arrived != threads.size())
-        std::this_thread::yield();
+    meeting.WaitForArrivals(threads.size());
     try {
         if (one.stop)
             two.stop = true;
@@ -160,7 +194,7 @@ bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
         two.failed = true;
         two.stop = true;
     }
-    released = true;
+    meeting.Release();
     two.PolledRows(bands.End(0, height), secondPass, progress, height, 2 * height);
     row_bands::Join(threads);
     return one.Succeeded() && two.Succeeded();
