@@ -17,7 +17,7 @@
 // What a long run must not grow: memory, threads, handles (file descriptors
 // natively) and, on Windows, window-system objects.
 struct ProcessGauges {
-    std::size_t memoryBytes = 0; // private bytes, resident natively
+    std::size_t memoryBytes = 0; // the working set: the resident bytes
     std::size_t threads = 0;
     std::size_t handles = 0;
     std::size_t windowObjects = 0; // GDI and USER objects
@@ -25,11 +25,10 @@ struct ProcessGauges {
     static ProcessGauges Read() {
         ProcessGauges gauges;
 #if defined(_WIN32)
-        PROCESS_MEMORY_COUNTERS_EX memory{};
+        PROCESS_MEMORY_COUNTERS memory{};
         memory.cb = sizeof memory;
-        ::GetProcessMemoryInfo(::GetCurrentProcess(),
-                               reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-        gauges.memoryBytes = memory.PrivateUsage;
+        ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+        gauges.memoryBytes = memory.WorkingSetSize;
         DWORD handles = 0;
         ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
         gauges.handles = handles;
