@@ -71,7 +71,9 @@ bool ParseDib(const std::vector<std::uint8_t>& dib, DibLayout& layout, std::stri
     }
     layout.bitsOffset = kHeaderSize + 4 * static_cast<std::size_t>(colours);
     layout.stride = (static_cast<std::size_t>(width) * layout.bitCount / 8 + 3) & ~std::size_t{3};
-    if (dib.size() < layout.bitsOffset + layout.stride * static_cast<std::size_t>(layout.height)) {
+    const std::uint64_t needed = layout.bitsOffset + std::uint64_t{layout.stride} *
+                                                         static_cast<std::uint64_t>(layout.height);
+    if (dib.size() < needed) { // 64 bits: a 32-bit size_t could wrap
         error = "the DIB is shorter than its rows";
         return false;
     }

@@ -82,7 +82,8 @@ bool HostPlugin::Load(const std::string& path, std::string& error) {
     // clock); left mapped, they stay reachable for the sanitizers' leak check.
     module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE);
     if (module_ == nullptr) {
-        error = "cannot load " + path + ": " + dlerror();
+        const char* reason = dlerror();
+        error = "cannot load " + path + ": " + (reason != nullptr ? reason : "unknown reason");
         return false;
     }
 #endif
