@@ -7,6 +7,13 @@
 namespace ui {
 namespace {
 
+// A script that presses Cancel once the dialog has shown itself.
+template <typename Action> std::shared_ptr<ScriptQueue<Action>> CancelScript() {
+    auto script = std::make_shared<ScriptQueue<Action>>();
+    script->Push(Action::Cancel());
+    return script;
+}
+
 void PrintCells(const std::vector<std::string>& cells) {
     std::string line;
     for (const std::string& cell : cells)
@@ -17,7 +24,8 @@ void PrintCells(const std::vector<std::string>& cells) {
 class ConsoleSelectSensorView : public HeadlessSelectSensorView {
 public:
     ConsoleSelectSensorView()
-        : HeadlessSelectSensorView(std::make_shared<Script>(), std::make_shared<Record>()) {}
+        : HeadlessSelectSensorView(CancelScript<SelectSensorAction>(), std::make_shared<Record>()) {
+    }
     void SetMessage(const std::string& text, const TextStyle& style) override {
         std::printf("Select Sensor: %s\n", text.c_str());
         HeadlessSelectSensorView::SetMessage(text, style);
@@ -41,6 +49,9 @@ private:
 
 class ConsoleOptionsSheetView : public HeadlessOptionsSheetView {
 public:
+    ConsoleOptionsSheetView()
+        : HeadlessOptionsSheetView(CancelScript<OptionsSheetAction>(), std::make_shared<Record>()) {
+    }
     void SetValues(OptionsPage page, const PageValues& values) override {
         if (const auto* general = std::get_if<GeneralValues>(&values)) {
             std::printf("Hardware Detected:\n");

@@ -6,10 +6,11 @@
 
 namespace ui {
 
-// The native build's dialogs on a console: they answer as the headless views
-// do, and the selection dialog and the options sheet's General page write what
-// they show to standard output, so that a command-line host can list the
-// sensors and the hardware through the exports.
+// The native build's dialogs on a console: the selection dialog and the
+// options sheet's General page write what they show to standard output and are
+// cancelled, so that a command-line host can list the sensors and the hardware
+// through the exports without changing the record; the other dialogs answer as
+// the headless views do.
 class ConsoleDialogViews : public DialogViewFactory {
 public:
     std::unique_ptr<CaptureDialogView> CreateCaptureView() override;
