@@ -18,26 +18,11 @@
 #include "plugin/ui/DialogViews.h"
 #include "plugin/ui/PauseDialog.h"
 #include "plugin/ui/SelectSensorDialog.h"
+#include "tools/common/DialogReading.h"
 
 using ui::DialogResult;
 
 namespace {
-
-HWND WaitForWindow(const char* className, const char* caption) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        HWND window = ::FindWindowA(className, caption);
-        if (window != nullptr && ::IsWindowVisible(window))
-            return window;
-        ::Sleep(10);
-    }
-    return nullptr;
-}
-
-std::string ItemText(HWND dialog, int id) {
-    char text[512] = {};
-    ::GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
 
 // The text colour the dialog gives a static control.
 COLORREF TextColour(HWND dialog, int id) {
@@ -55,33 +40,6 @@ LOGFONTA ControlFont(HWND dialog, int id) {
     auto handle = reinterpret_cast<HFONT>(::SendDlgItemMessageA(dialog, id, WM_GETFONT, 0, 0));
     ::GetObjectA(handle, sizeof font, &font);
     return font;
-}
-
-void Press(HWND dialog, int id) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-std::string ListText(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-std::string ColumnTitle(HWND list, int column) {
-    char text[128] = {};
-    LVCOLUMNA title{};
-    title.mask = LVCF_TEXT;
-    title.pszText = text;
-    title.cchTextMax = sizeof text;
-    ::SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
-                   reinterpret_cast<LPARAM>(&title));
-    return text;
 }
 
 // Runs the helper beside a modal call on this thread.
@@ -146,13 +104,15 @@ TEST_F(DialogWindows, SelectionListsTheSensorsAndStoresTheChosenOne) {
     int selected = -2;
     DialogResult result = WithHelper(
         [&] {
-            HWND dialog = WaitForWindow("#32770", "Select Sensor");
+            HWND dialog = dialog_reading::WaitForDialog("Select Sensor");
             if (dialog == nullptr)
                 return;
             HWND list = ::GetDlgItem(dialog, 5004);
-            seen = {ItemText(dialog, 5003), ColumnTitle(list, 0), ColumnTitle(list, 1),
-                    ColumnTitle(list, 2),   ListText(list, 0, 0), ListText(list, 1, 1),
-                    ListText(list, 1, 2)};
+            seen = {
+                dialog_reading::ItemText(dialog, 5003),   dialog_reading::ListColumnTitle(list, 0),
+                dialog_reading::ListColumnTitle(list, 1), dialog_reading::ListColumnTitle(list, 2),
+                dialog_reading::ListCellText(list, 0, 0), dialog_reading::ListCellText(list, 1, 1),
+                dialog_reading::ListCellText(list, 1, 2)};
             messageColour = TextColour(dialog, 5003);
             messageFont = ControlFont(dialog, 5003);
             selected = static_cast<int>(
@@ -161,7 +121,7 @@ TEST_F(DialogWindows, SelectionListsTheSensorsAndStoresTheChosenOne) {
             state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
             state.state = LVIS_SELECTED | LVIS_FOCUSED;
             ::SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
-            Press(dialog, IDOK);
+            dialog_reading::PressButton(dialog, IDOK);
         },
         [&] { return Select(ui::SelectionMode::Normal, kTwoSensors); });
     EXPECT_EQ(result, DialogResult::Ok);
@@ -183,13 +143,13 @@ TEST_F(DialogWindows, SelectionWithoutDevicesHidesTheList) {
     bool listVisible = true;
     DialogResult result = WithHelper(
         [&] {
-            HWND dialog = WaitForWindow("#32770", "Select Sensor");
+            HWND dialog = dialog_reading::WaitForDialog("Select Sensor");
             if (dialog == nullptr)
                 return;
-            message = ItemText(dialog, 5003);
+            message = dialog_reading::ItemText(dialog, 5003);
             colour = TextColour(dialog, 5003);
             listVisible = ::IsWindowVisible(::GetDlgItem(dialog, 5004)) != FALSE;
-            Press(dialog, IDOK);
+            dialog_reading::PressButton(dialog, IDOK);
         },
         [&] { return Select(ui::SelectionMode::Normal, {}); });
     EXPECT_EQ(result, DialogResult::Ok);
@@ -203,23 +163,23 @@ TEST_F(DialogWindows, OkWithoutSelectionShowsTheWarningBoxAndStaysOpen) {
     bool stillOpen = false;
     DialogResult result = WithHelper(
         [&] {
-            HWND dialog = WaitForWindow("#32770", "Select Sensor");
+            HWND dialog = dialog_reading::WaitForDialog("Select Sensor");
             if (dialog == nullptr)
                 return;
             LVITEMA state{};
             state.stateMask = LVIS_SELECTED;
             ::SendDlgItemMessageA(dialog, 5004, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                                   reinterpret_cast<LPARAM>(&state));
-            Press(dialog, IDOK);
-            HWND box = WaitForWindow("#32770", "No Sensor System Selected");
+            dialog_reading::PressButton(dialog, IDOK);
+            HWND box = dialog_reading::WaitForDialog("No Sensor System Selected");
             if (box == nullptr)
                 return;
-            boxText = ItemText(box, 0xFFFF);
-            Press(box, IDOK);
+            boxText = dialog_reading::ItemText(box, 0xFFFF);
+            dialog_reading::PressButton(box, IDOK);
             for (int attempt = 0; attempt < 500 && ::IsWindow(box); ++attempt)
                 ::Sleep(10);
             stillOpen = ::IsWindowVisible(dialog) != FALSE;
-            Press(dialog, IDCANCEL);
+            dialog_reading::PressButton(dialog, IDCANCEL);
         },
         [&] { return Select(ui::SelectionMode::Normal, kTwoSensors); });
     EXPECT_EQ(result, DialogResult::Cancel);
@@ -239,12 +199,13 @@ TEST_F(DialogWindows, PauseContinuesOrAborts) {
     LONG_PTR style = 0;
     DialogResult go = WithHelper(
         [&] {
-            HWND dialog = WaitForWindow("#32770", "Layout Capture Pause");
+            HWND dialog = dialog_reading::WaitForDialog("Layout Capture Pause");
             if (dialog == nullptr)
                 return;
-            captions = {ItemText(dialog, IDOK), ItemText(dialog, IDCANCEL)};
+            captions = {dialog_reading::ItemText(dialog, IDOK),
+                        dialog_reading::ItemText(dialog, IDCANCEL)};
             style = ::GetWindowLongPtrA(::GetDlgItem(dialog, IDOK), GWL_STYLE);
-            Press(dialog, IDOK);
+            dialog_reading::PressButton(dialog, IDOK);
         },
         [] { return ui::CLayoutCapturePauseDlg().DoModal(nullptr); });
     EXPECT_EQ(go, DialogResult::Ok);
@@ -252,8 +213,8 @@ TEST_F(DialogWindows, PauseContinuesOrAborts) {
     EXPECT_EQ(style & BS_TYPEMASK, BS_OWNERDRAW);
     DialogResult stop = WithHelper(
         [] {
-            if (HWND dialog = WaitForWindow("#32770", "Layout Capture Pause"))
-                Press(dialog, IDCANCEL);
+            if (HWND dialog = dialog_reading::WaitForDialog("Layout Capture Pause"))
+                dialog_reading::PressButton(dialog, IDCANCEL);
         },
         [] { return ui::CLayoutCapturePauseDlg().DoModal(nullptr); });
     EXPECT_EQ(stop, DialogResult::Cancel);
@@ -302,9 +263,9 @@ TEST_F(CaptureWindow, OpensMinimisedWithTheTeethAndFirstLines) {
     ::GetWindowTextA(window, caption, sizeof caption);
     EXPECT_STREQ(caption, "Capture Digital X-ray");
     EXPECT_TRUE(::IsIconic(window));
-    EXPECT_EQ(ItemText(window, 9003), "3, 14,A");
-    EXPECT_EQ(ItemText(window, 9002), "Capturing For Teeth:");
-    EXPECT_EQ(ItemText(window, 9004), "Status:");
+    EXPECT_EQ(dialog_reading::ItemText(window, 9003), "3, 14,A");
+    EXPECT_EQ(dialog_reading::ItemText(window, 9002), "Capturing For Teeth:");
+    EXPECT_EQ(dialog_reading::ItemText(window, 9004), "Status:");
     EXPECT_EQ(TextColour(window, 9003), RGB(0, 0, 0));
     EXPECT_EQ(TextColour(window, 9002), RGB(0, 0, 128));
     EXPECT_EQ(TextColour(window, 9004), RGB(0, 0, 128));
@@ -319,10 +280,10 @@ TEST_F(CaptureWindow, OpensMinimisedWithTheTeethAndFirstLines) {
 TEST_F(CaptureWindow, TimerTicksWriteTheElapsedTime) {
     for (int tick = 0; tick < 75; ++tick)
         ::SendMessageA(window, WM_TIMER, 0x12341234, 0);
-    EXPECT_EQ(ItemText(window, 9006), "Active 1 minute(s) 15 seconds");
+    EXPECT_EQ(dialog_reading::ItemText(window, 9006), "Active 1 minute(s) 15 seconds");
     EXPECT_EQ(TextColour(window, 9006), RGB(0, 0, 255));
     ::SendMessageA(window, WM_TIMER, 0x777, 0);
-    EXPECT_EQ(ItemText(window, 9006), "Active 1 minute(s) 15 seconds");
+    EXPECT_EQ(dialog_reading::ItemText(window, 9006), "Active 1 minute(s) 15 seconds");
 }
 
 TEST_F(CaptureWindow, LinesFromAWorkerScrollAndCancelNeverCloses) {

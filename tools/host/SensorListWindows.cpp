@@ -11,25 +11,12 @@
 #include <vector>
 
 #include "resources/DialogIds.h"
+#include "tools/common/DialogReading.h"
 #include "tools/host/SensorList.h"
 
 namespace {
 
-HWND WaitForWindow(const char* caption) {
-    for (int attempt = 0; attempt < 3000; ++attempt) {
-        HWND window = ::FindWindowA("#32770", caption);
-        if (window != nullptr && ::IsWindowVisible(window))
-            return window;
-        ::Sleep(10);
-    }
-    return nullptr;
-}
-
-std::string ItemText(HWND dialog, int id) {
-    char text[4096] = {};
-    ::GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
+using namespace dialog_reading;
 
 void PrintCells(const std::vector<std::string>& cells) {
     std::string line;
@@ -38,45 +25,24 @@ void PrintCells(const std::vector<std::string>& cells) {
     std::printf("%s\n", line.c_str());
 }
 
-std::string CellText(HWND list, int row, int column) {
-    char text[256] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-std::string ColumnTitle(HWND list, int column) {
-    char text[128] = {};
-    LVCOLUMNA title{};
-    title.mask = LVCF_TEXT;
-    title.pszText = text;
-    title.cchTextMax = sizeof text;
-    ::SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
-                   reinterpret_cast<LPARAM>(&title));
-    return text;
-}
-
 void ReadSelection() {
-    HWND dialog = WaitForWindow("Select Sensor");
+    HWND dialog = WaitForDialog("Select Sensor", 3000);
     if (dialog == nullptr)
         return;
     std::printf("Select Sensor: %s\n", ItemText(dialog, IDC_SELECT_MESSAGE).c_str());
     HWND list = ::GetDlgItem(dialog, IDC_SENSOR_LIST);
     if (::IsWindowVisible(list)) {
-        PrintCells({ColumnTitle(list, 0), ColumnTitle(list, 1), ColumnTitle(list, 2)});
+        PrintCells({ListColumnTitle(list, 0), ListColumnTitle(list, 1), ListColumnTitle(list, 2)});
         const auto rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
         for (int row = 0; row < rows; ++row)
-            PrintCells({CellText(list, row, 0), CellText(list, row, 1), CellText(list, row, 2)});
+            PrintCells({ListCellText(list, row, 0), ListCellText(list, row, 1),
+                        ListCellText(list, row, 2)});
     }
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 void ReadHardware() {
-    HWND sheet = WaitForWindow("Sensor Options");
+    HWND sheet = WaitForDialog("Sensor Options", 3000);
     if (sheet == nullptr)
         return;
     HWND page = reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));

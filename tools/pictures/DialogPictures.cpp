@@ -22,6 +22,7 @@
 #include "plugin/ui/options/PasswordGate.h"
 #include "plugin/ui/options/SensorOptionsDialog.h"
 #include "resources/DialogIds.h"
+#include "tools/common/DialogReading.h"
 #include "tools/common/PngFile.h"
 
 namespace {
@@ -30,15 +31,12 @@ std::string outputDirectory;
 int failures = 0;
 
 HWND WaitForWindow(const char* caption) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        HWND window = ::FindWindowA("#32770", caption);
-        if (window != nullptr && ::IsWindowVisible(window))
-            return window;
-        ::Sleep(10);
+    HWND window = dialog_reading::WaitForDialog(caption);
+    if (window == nullptr) {
+        std::fprintf(stderr, "the window \"%s\" never showed\n", caption);
+        ++failures;
     }
-    std::fprintf(stderr, "the window \"%s\" never showed\n", caption);
-    ++failures;
-    return nullptr;
+    return window;
 }
 
 // The window's pixels as the screen shows them, after a full repaint.
@@ -80,11 +78,6 @@ void Picture(HWND window, const char* name) {
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
-}
-
-void Press(HWND dialog, int id) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 // Runs the modal call on this thread while the helper pictures its window.
@@ -129,7 +122,7 @@ void SelectionDialog(const DeviceIdList& devices, const char* name) {
         [name] {
             HWND dialog = WaitForWindow("Select Sensor");
             Picture(dialog, name);
-            Press(dialog, IDCANCEL);
+            dialog_reading::PressButton(dialog, IDCANCEL);
         },
         [&] {
             ui::CSelectSensorDlg dialog(
@@ -144,7 +137,7 @@ void PauseDialog() {
         [] {
             HWND dialog = WaitForWindow("Layout Capture Pause");
             Picture(dialog, "pause");
-            Press(dialog, IDCANCEL);
+            dialog_reading::PressButton(dialog, IDCANCEL);
         },
         [] { return ui::CLayoutCapturePauseDlg().DoModal(nullptr); });
 }
@@ -181,7 +174,7 @@ void PicturePages(HWND sheet) {
     if (HWND prompt = WaitForWindow("Password Required")) {
         ::SetDlgItemTextA(prompt, 19004, "radiofennel");
         Picture(prompt, "password");
-        Press(prompt, IDOK);
+        dialog_reading::PressButton(prompt, IDOK);
         for (int attempt = 0; attempt < 1000 && ::IsWindow(prompt); ++attempt)
             ::Sleep(10);
         Picture(sheet, "options-detection");
