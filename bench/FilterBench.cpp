@@ -13,6 +13,7 @@
 #include "image/Enhancement.h"
 #include "image/FlawMap.h"
 #include "image/NoiseReduction.h"
+#include "image/RowBands.h"
 
 namespace {
 
@@ -45,12 +46,15 @@ cv::Mat MatOf(const Frame& frame) {
                    CV_16UC1, image.GetPixels(), 2 * std::size_t{image.GetStride()});
 }
 
+// Ours on the threads the benchmark's argument gives (0: every core).
 template <typename Filter> void Ours(benchmark::State& state, const Frame& frame, Filter filter) {
     const CKIPImage16Bit& image = Image(frame);
+    row_bands::LimitThreads(static_cast<unsigned>(state.range(0)));
     for (auto _ : state) {
         auto result = filter(&image);
         benchmark::DoNotOptimize(result.get());
     }
+    row_bands::LimitThreads(0);
 }
 
 template <typename Filter> void OpenCv(benchmark::State& state, const Frame& frame, Filter filter) {
@@ -275,35 +279,40 @@ BENCHMARK_CAPTURE(RepairFlawLines, EveryRow, true, 1u)->Unit(benchmark::kMillise
 BENCHMARK_CAPTURE(RepairFlawLines, EveryOtherRow, true, 2u)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RepairFlawLines, EveryOtherColumn, false, 2u)->Unit(benchmark::kMillisecond);
 
-#define BOTH_FRAMES(name)                                                                          \
-    BENCHMARK_CAPTURE(name, ToviRay, kToviRay)->Unit(benchmark::kMillisecond);                     \
-    BENCHMARK_CAPTURE(name, Largest2000, kLargest2000)->Unit(benchmark::kMillisecond)
+// Ours on one thread and on every core (the argument: 0 is every core);
+// OpenCV's always on one.
+#define THREADS(registration) registration->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)
+#define ONE_THREAD(registration) registration->Arg(1)->Unit(benchmark::kMillisecond)
+#define OURS(name)                                                                                 \
+    THREADS(BENCHMARK_CAPTURE(name, ToviRay, kToviRay));                                           \
+    THREADS(BENCHMARK_CAPTURE(name, Largest2000, kLargest2000))
+#define OPENCV(name)                                                                               \
+    ONE_THREAD(BENCHMARK_CAPTURE(name, ToviRay, kToviRay));                                        \
+    ONE_THREAD(BENCHMARK_CAPTURE(name, Largest2000, kLargest2000))
 
-BOTH_FRAMES(Median3);
-BOTH_FRAMES(FastMedian3);
-BOTH_FRAMES(CvMedian3);
-BOTH_FRAMES(Median5);
-BOTH_FRAMES(CvMedian5);
-BOTH_FRAMES(Smooth3);
-BOTH_FRAMES(CvSmooth3);
-BOTH_FRAMES(Sharpen21);
-BOTH_FRAMES(CvSharpen21);
-BOTH_FRAMES(Laplace3);
-BOTH_FRAMES(Invert);
-BOTH_FRAMES(Gamma);
-BOTH_FRAMES(Levels);
-BOTH_FRAMES(BrightnessContrast);
-BOTH_FRAMES(Normalize);
-BOTH_FRAMES(CvLookUp);
-BOTH_FRAMES(CvGamma);
-BOTH_FRAMES(CvLevels);
-BOTH_FRAMES(CvNormalize);
-BOTH_FRAMES(ChainToviRay);
-BOTH_FRAMES(CvChainToviRay);
+OURS(Median3);
+OURS(FastMedian3);
+OPENCV(CvMedian3);
+OURS(Median5);
+OPENCV(CvMedian5);
+OURS(Smooth3);
+OPENCV(CvSmooth3);
+OURS(Sharpen21);
+OPENCV(CvSharpen21);
+OURS(Laplace3);
+OURS(Invert);
+OURS(Gamma);
+OURS(Levels);
+OURS(BrightnessContrast);
+OURS(Normalize);
+OPENCV(CvLookUp);
+OPENCV(CvGamma);
+OPENCV(CvLevels);
+OPENCV(CvNormalize);
+OURS(ChainToviRay);
+OPENCV(CvChainToviRay);
 // The 2000-series chains run on 2000-series frames only.
-#define LARGEST_FRAME(name)                                                                        \
-    BENCHMARK_CAPTURE(name, Largest2000, kLargest2000)->Unit(benchmark::kMillisecond)
-LARGEST_FRAME(Chain2000);
-LARGEST_FRAME(CvChain2000);
-LARGEST_FRAME(Chain2000Plus);
-LARGEST_FRAME(CvChain2000Plus);
+THREADS(BENCHMARK_CAPTURE(Chain2000, Largest2000, kLargest2000));
+ONE_THREAD(BENCHMARK_CAPTURE(CvChain2000, Largest2000, kLargest2000));
+THREADS(BENCHMARK_CAPTURE(Chain2000Plus, Largest2000, kLargest2000));
+ONE_THREAD(BENCHMARK_CAPTURE(CvChain2000Plus, Largest2000, kLargest2000));

@@ -45,10 +45,8 @@ RawFrame Frame(std::int32_t family) {
     return frame;
 }
 
-HandOffRequest Request(const RawFrame& frame, std::int32_t family, const SensorOptions& options,
-                       LabelBitmaps& labels) {
+HandOffRequest Request(std::int32_t family, const SensorOptions& options, LabelBitmaps& labels) {
     HandOffRequest request;
-    request.frame = &frame;
     request.family = family;
     request.permanentTeeth = 1u << 7; // tooth 8: anterior, turned by 180 degrees
     request.options = &options;
@@ -63,7 +61,7 @@ void HandOff(benchmark::State& state) {
     LabelBitmaps labels;
     for (auto _ : state) {
         CaptureResult result;
-        ProcessBitmapToImage(Request(frame, family, options, labels), result.Images());
+        ProcessBitmapToImage(frame.Clone(), Request(family, options, labels), result.Images());
         platform::GlobalHandle dib = result.CreatePackedDIB();
         benchmark::DoNotOptimize(dib);
         platform::GlobalFreeBlock(dib);
@@ -75,7 +73,7 @@ void ChainAlone(benchmark::State& state) {
     const RawFrame frame = Frame(family);
     const SensorOptions options;
     LabelBitmaps labels;
-    const HandOffRequest request = Request(frame, family, options, labels);
+    const HandOffRequest request = Request(family, options, labels);
     for (auto _ : state) {
         state.PauseTiming();
         auto image = std::make_unique<CKIPImage16Bit>();

@@ -10,8 +10,23 @@
 #include <vector>
 
 #include "image/EscapeAbort.h"
+#include "platform/Thread.h"
 
 namespace row_bands {
+
+// The threads a run may use: every core unless limited (for measurements on
+// one core); 0 lifts the limit.
+void LimitThreads(unsigned count);
+unsigned ThreadCount();
+
+// A helper thread at the priority of the thread that starts it and waits for it.
+template <typename Body, typename... Args> std::thread StartHelper(Body& body, Args... args) {
+    const int priority = platform::CurrentThreadPriority();
+    return std::thread([&body, priority, args...] {
+        platform::SetCurrentThreadPriority(priority);
+        body(args...);
+    });
+}
 
 struct Bands {
     unsigned count;
@@ -23,7 +38,7 @@ struct Bands {
 };
 
 inline Bands PlanBands(std::uint32_t height, std::uint32_t minimumBand) {
-    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    unsigned cores = ThreadCount();
     unsigned count = std::max(1u, std::min<unsigned>(cores, height / std::max(1u, minimumBand)));
     return {count, (height + count - 1) / count};
 }
@@ -81,7 +96,7 @@ std::vector<std::thread> StartBands(const Bands& bands, Run& run, Body& body) {
     std::vector<std::thread> threads;
     try {
         for (unsigned band = 1; band < bands.count; ++band)
-            threads.emplace_back(body, band);
+            threads.push_back(StartHelper(body, band));
     } catch (...) {
         run.failed = true;
         run.stop = true;
@@ -205,7 +220,7 @@ bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
 // rethrown on the calling thread.
 template <typename Work>
 void ParallelFor(std::uint32_t count, std::uint32_t minimumShare, Work work) {
-    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    unsigned cores = row_bands::ThreadCount();
     unsigned shares = std::max(1u, std::min<unsigned>(cores, count / std::max(1u, minimumShare)));
     std::uint32_t shareSize = (count + shares - 1) / shares;
     std::vector<std::exception_ptr> errors(shares);
@@ -220,7 +235,7 @@ void ParallelFor(std::uint32_t count, std::uint32_t minimumShare, Work work) {
     };
     std::vector<std::thread> workers;
     for (unsigned share = 1; share < shares; ++share)
-        workers.emplace_back(runShare, share);
+        workers.push_back(row_bands::StartHelper(runShare, share));
     runShare(0);
     for (std::thread& worker : workers)
         worker.join();

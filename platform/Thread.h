@@ -7,6 +7,11 @@ namespace platform {
 
 enum class ThreadPriority { Normal, TimeCritical };
 
+// The calling thread's scheduling priority, for helper threads a thread waits
+// for: below their waiting caller's priority, any busy process starves them.
+int CurrentThreadPriority();
+void SetCurrentThreadPriority(int priority);
+
 // A joinable worker thread; the destructor waits for the body to finish.
 class Thread {
 public:

@@ -137,8 +137,7 @@ int CToviIFace::RunCaptureProc() {
         CaptureLog.Log("CaptureProc()::User terminated process");
     } else {
         // Without an image the controller returns null with the hand-off's reason.
-        ProcessFrame(*frame);
-        frame.reset();
+        ProcessFrame(std::move(frame));
         endParameter = 0;
     }
     PostEndMessage(endParameter);
@@ -146,12 +145,11 @@ int CToviIFace::RunCaptureProc() {
     return 0;
 }
 
-void CToviIFace::ProcessFrame(const RawFrame& frame) {
+void CToviIFace::ProcessFrame(std::unique_ptr<RawFrame> frame) {
     SendProcessing(FormatText("%s %s", device_->GetProperty("id").c_str(),
                               device_->GetProperty("sensor_id").c_str()));
     CaptureLog.Log("CaptureProc()::ProcessBitmapToImage");
     HandOffRequest request;
-    request.frame = &frame;
     request.family = device_->ProcessingFamily();
     request.sixteenBit = result_.IsSixteenBit();
     request.permanentTeeth = permanentTeeth_;
@@ -160,7 +158,7 @@ void CToviIFace::ProcessFrame(const RawFrame& frame) {
     request.sendProcessing = [](const std::string& text) { SendProcessing(text); };
     request.enhancer = enhancer_;
     request.labels = &labels_;
-    imageReady_ = ProcessBitmapToImage(request, result_.Images());
+    imageReady_ = ProcessBitmapToImage(std::move(frame), request, result_.Images());
 }
 
 void CToviIFace::PostEndMessage(std::intptr_t lParam) {

@@ -34,18 +34,30 @@ bool Fail(const char* logLine) {
     return false;
 }
 
-// Row by row from the frame, whose rows are the width rounded up to even long.
-std::unique_ptr<CKIPImage16Bit> CopyFrame(const RawFrame& frame) {
-    const std::uint32_t width = frame.width;
-    const auto height = static_cast<std::uint32_t>(std::max(0, frame.height));
+// A frame's rows are its width rounded up to even long, as an image's: the
+// image takes the pixels over. A spare sample is cleared, for it reaches the DIB.
+std::unique_ptr<CKIPImage16Bit> TakeOverFrame(std::unique_ptr<RawFrame> frame) {
+    if (!frame || !frame->pixels || frame->width == 0 || frame->height <= 0)
+        return nullptr;
+    const std::uint32_t width = frame->width;
+    const auto height = static_cast<std::uint32_t>(frame->height);
     const std::uint32_t evenWidth = (width + 1) / 2 * 2;
     auto image = std::make_unique<CKIPImage16Bit>();
-    if (!frame.pixels || width == 0 || height == 0 ||
-        !image->Create(width, height, evenWidth, 16, static_cast<std::uint32_t>(frame.resolutionX),
-                       static_cast<std::uint32_t>(frame.resolutionY)))
+    const auto resolutionX = static_cast<std::uint32_t>(frame->resolutionX);
+    const auto resolutionY = static_cast<std::uint32_t>(frame->resolutionY);
+    if (frame->stride == RawFrame::StrideFor(width)) {
+        image->Adopt(std::move(frame->pixels), width, height, evenWidth, 16);
+        image->SetResolution(resolutionX, resolutionY);
+        for (std::uint32_t y = 0; y < height && evenWidth != width; ++y)
+            image->GetRow(y)[width] = 0;
+        return image;
+    }
+    // Any other row length: row by row into a new image.
+    if (frame->stride < 0 || static_cast<std::uint32_t>(frame->stride) / 2 < width ||
+        !image->Create(width, height, evenWidth, 16, resolutionX, resolutionY))
         return nullptr;
     for (std::uint32_t y = 0; y < height; ++y)
-        std::copy_n(frame.pixels.get() + std::size_t{y} * evenWidth, width, image->GetRow(y));
+        std::copy_n(frame->Line(y), width, image->GetRow(y));
     return image;
 }
 
@@ -132,10 +144,11 @@ void RunProcessingChain(const HandOffRequest& request, std::unique_ptr<CKIPImage
     ApplyCalibration(image.get(), request.options->Double(SensorOptions::CalibrationFactor));
 }
 
-bool ProcessBitmapToImage(const HandOffRequest& request, HandOffResult& result) {
+bool ProcessBitmapToImage(std::unique_ptr<RawFrame> frame, const HandOffRequest& request,
+                          HandOffResult& result) {
     CaptureLog.Log("IFace::ProcessBitmapToImage()::Begin");
     result = {};
-    std::unique_ptr<CKIPImage16Bit> image = request.frame ? CopyFrame(*request.frame) : nullptr;
+    std::unique_ptr<CKIPImage16Bit> image = TakeOverFrame(std::move(frame));
     if (!image)
         return Fail("IFace::ProcessBitmapToImage()::%s");
     RunProcessingChain(request, image);

@@ -37,7 +37,6 @@ private:
 
 // What one capture's processing needs.
 struct HandOffRequest {
-    const RawFrame* frame = nullptr;
     std::int32_t family = 0;
     bool sixteenBit = false;
     std::uint32_t permanentTeeth = 0;
@@ -55,10 +54,12 @@ struct HandOffResult {
     std::unique_ptr<CKIPImage16Bit> image16;
 };
 
-// The frame copied into a 16-bit image, the family's processing chain, the
+// The frame's pixels taken over as a 16-bit image (the frame is consumed, so
+// that processing holds no third frame), the family's processing chain, the
 // 8-bit conversion when asked, the label and the orientation by the teeth.
 // False with the reason in lastErrorText (the result then holds no image).
-bool ProcessBitmapToImage(const HandOffRequest& request, HandOffResult& result);
+bool ProcessBitmapToImage(std::unique_ptr<RawFrame> frame, const HandOffRequest& request,
+                          HandOffResult& result);
 
 // The chain alone, on the 16-bit image (exposed for tests).
 void RunProcessingChain(const HandOffRequest& request, std::unique_ptr<CKIPImage16Bit>& image);

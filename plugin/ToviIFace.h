@@ -67,7 +67,7 @@ private:
     // The worker's side.
     int CaptureProc();
     int RunCaptureProc();
-    void ProcessFrame(const RawFrame& frame);
+    void ProcessFrame(std::unique_ptr<RawFrame> frame);
     void PostEndMessage(std::intptr_t lParam);
     std::int32_t Notify(const char* text, std::int32_t code, std::int32_t percent);
     std::string SensorText() const;

@@ -24,6 +24,12 @@ public:
     std::thread thread;
 };
 
+// Natively every thread runs at the process's priority.
+int CurrentThreadPriority() {
+    return 0;
+}
+void SetCurrentThreadPriority(int) {}
+
 Thread::Thread(std::function<void()> body, ThreadPriority)
     : impl_(std::make_unique<Impl>(std::move(body))) {}
 

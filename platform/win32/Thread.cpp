@@ -27,6 +27,14 @@ public:
     bool joined = false;
 };
 
+int CurrentThreadPriority() {
+    return ::GetThreadPriority(::GetCurrentThread());
+}
+void SetCurrentThreadPriority(int priority) {
+    if (priority != THREAD_PRIORITY_ERROR_RETURN)
+        ::SetThreadPriority(::GetCurrentThread(), priority);
+}
+
 Thread::Thread(std::function<void()> body, ThreadPriority priority)
     : impl_(std::make_unique<Impl>(std::move(body))) {
     impl_->handle = ::CreateThread(nullptr, 0, &Impl::Run, impl_.get(), CREATE_SUSPENDED, nullptr);

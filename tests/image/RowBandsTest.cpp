@@ -9,6 +9,7 @@
 
 #include "image/RowBands.h"
 #include "platform/KeyboardAbort.h"
+#include "platform/Thread.h"
 
 namespace {
 std::vector<double> progressSeen;
@@ -111,4 +112,32 @@ TEST(RowBands, TwoPassesSeeEveryFirstPassRowBeforeTheSecond) {
             if (y == height - 1)
                 throw std::runtime_error("row failed");
         }));
+}
+
+TEST(RowBands, ALimitOfOneThreadKeepsEveryRowOnTheCaller) {
+    EscapeAbort::ClearAbort();
+    row_bands::LimitThreads(1);
+    std::set<std::thread::id> threads;
+    std::mutex guard;
+    const bool done = ForEachRowInBands(400, 1, nullptr, [&] {
+        return [&](std::uint32_t) {
+            std::lock_guard<std::mutex> lock(guard);
+            threads.insert(std::this_thread::get_id());
+        };
+    });
+    row_bands::LimitThreads(0);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(threads, std::set<std::thread::id>{std::this_thread::get_id()});
+}
+
+// A helper below its waiting caller's priority would starve on a busy machine.
+TEST(RowBands, HelpersRunAtTheirCallersPriority) {
+    const int before = platform::CurrentThreadPriority();
+    platform::SetCurrentThreadPriority(2); // above normal, where the platform has priorities
+    const int caller = platform::CurrentThreadPriority();
+    std::vector<int> seen(64, -100);
+    ParallelFor(64, 1, [&](std::uint32_t i) { seen[i] = platform::CurrentThreadPriority(); });
+    platform::SetCurrentThreadPriority(before);
+    for (int priority : seen)
+        EXPECT_EQ(priority, caller);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,7 +42,6 @@ class ImageHandOffTest : public ::testing::Test {
 protected:
     void SetUp() override {
         PluginModule::Instance().Reset();
-        request.frame = &frame;
         request.options = &options;
         request.labels = &labels;
         request.sendProcessing = [this](const std::string& text) { texts.push_back(text); };
@@ -68,7 +69,7 @@ protected:
 TEST_F(ImageHandOffTest, EveryProgressTextInOrderWhetherTheStepIsOnOrOff) {
     AllFiltersOff(0);
     options.SetInt(SensorOptions::AutoOrient, 0);
-    ASSERT_TRUE(ProcessBitmapToImage(request, result));
+    ASSERT_TRUE(ProcessBitmapToImage(frame.Clone(), request, result));
     const std::vector<std::string> expected = {
         "Preparing Image ....",     "Preparing Image .....",   "Smoothing Image ......",
         "Sharpening Image .......", "Laplacing Image .......", "Normalize..."};
@@ -84,7 +85,7 @@ TEST_F(ImageHandOffTest, EveryProgressTextInOrderWhetherTheStepIsOnOrOff) {
     RecordingEnhancer enhancer;
     request.enhancer = &enhancer;
     request.sixteenBit = true;
-    ASSERT_TRUE(ProcessBitmapToImage(request, result));
+    ASSERT_TRUE(ProcessBitmapToImage(frame.Clone(), request, result));
     ASSERT_EQ(texts.size(), 8u);
     EXPECT_EQ(texts[6], "PQE...");
     EXPECT_EQ(texts[7], "Orienting Image ...");
@@ -93,19 +94,38 @@ TEST_F(ImageHandOffTest, EveryProgressTextInOrderWhetherTheStepIsOnOrOff) {
     EXPECT_EQ(result.image8, nullptr);
 }
 
-TEST_F(ImageHandOffTest, TheFrameIsCopiedRowByRowFromItsEvenRowLength) {
+TEST_F(ImageHandOffTest, TheFrameBecomesTheImageWhateverItsRowLength) {
     // With the chain reduced to the inversion, normalisation and level stretch,
     // the image is still a monotone function of the frame: compare the order.
     AllFiltersOff(0);
     options.SetInt(SensorOptions::AutoOrient, 0);
     request.sixteenBit = true;
-    ASSERT_TRUE(ProcessBitmapToImage(request, result));
+    ASSERT_TRUE(ProcessBitmapToImage(frame.Clone(), request, result));
     const CKIPImage16Bit& image = *result.image16;
     EXPECT_EQ(image.GetStride(), 102u);
     EXPECT_EQ(image.GetResolutionX(), 600u);
     // Inverted: a brighter frame pixel is a darker image pixel, along a row and down a column.
     EXPECT_GT(image.GetRow(10)[5], image.GetRow(10)[95]);
     EXPECT_GT(image.GetRow(5)[5], image.GetRow(75)[5]);
+
+    // A frame whose rows are longer than its own layout gives the same image,
+    // whatever its padding holds.
+    auto padded = std::make_unique<RawFrame>();
+    padded->width = frame.width;
+    padded->height = frame.height;
+    padded->stride = 2 * 110;
+    padded->resolutionX = padded->resolutionY = 600;
+    padded->pixels.reset(new std::uint16_t[110 * 80]);
+    std::fill_n(padded->pixels.get(), 110 * 80, 0xABCD);
+    for (std::uint32_t y = 0; y < 80; ++y)
+        std::copy_n(frame.Line(y), 101, padded->Line(y));
+    HandOffResult fromPadded;
+    ASSERT_TRUE(ProcessBitmapToImage(std::move(padded), request, fromPadded));
+    ASSERT_EQ(fromPadded.image16->GetStride(), 102u);
+    for (std::uint32_t y = 0; y < 80; ++y)
+        ASSERT_TRUE(
+            std::equal(image.GetRow(y), image.GetRow(y) + 102, fromPadded.image16->GetRow(y)))
+            << "row " << y;
 }
 
 TEST_F(ImageHandOffTest, AnteriorTeethTakeTheAnteriorAdjustments) {
@@ -115,7 +135,7 @@ TEST_F(ImageHandOffTest, AnteriorTeethTakeTheAnteriorAdjustments) {
     request.sixteenBit = true;
     auto meanOf = [&](std::uint32_t permanent) {
         request.permanentTeeth = permanent;
-        EXPECT_TRUE(ProcessBitmapToImage(request, result));
+        EXPECT_TRUE(ProcessBitmapToImage(frame.Clone(), request, result));
         double sum = 0;
         for (std::uint32_t y = 0; y < result.image16->GetHeight(); ++y)
             for (std::uint32_t x = 0; x < result.image16->GetWidth(); ++x)
@@ -131,10 +151,10 @@ TEST_F(ImageHandOffTest, LabelAndOrientation) {
     AllFiltersOff(1);
     request.family = 1;
     options.SetInt(SensorOptions::AutoOrient, 0);
-    ASSERT_TRUE(ProcessBitmapToImage(request, result));
+    ASSERT_TRUE(ProcessBitmapToImage(frame.Clone(), request, result));
     auto labelled = std::move(result.image8);
     request.labels = nullptr;
-    ASSERT_TRUE(ProcessBitmapToImage(request, result));
+    ASSERT_TRUE(ProcessBitmapToImage(frame.Clone(), request, result));
     // The ToviRay label (78 x 22) in the bottom-left corner of the upright picture.
     std::uint32_t inside = 0, outside = 0;
     for (std::uint32_t y = 0; y < 80; ++y)
@@ -150,7 +170,7 @@ TEST_F(ImageHandOffTest, LabelAndOrientation) {
         if (NormaliseAngle(ToothAngle(1u << tooth, 0)) != 90)
             continue;
         request.permanentTeeth = 1u << tooth;
-        ASSERT_TRUE(ProcessBitmapToImage(request, result));
+        ASSERT_TRUE(ProcessBitmapToImage(frame.Clone(), request, result));
         EXPECT_EQ(result.image8->GetWidth(), 80u);
         EXPECT_EQ(result.image8->GetHeight(), 101u);
         return;
@@ -159,10 +179,8 @@ TEST_F(ImageHandOffTest, LabelAndOrientation) {
 }
 
 TEST_F(ImageHandOffTest, AFrameWithoutPixelsIsOutOfMemory) {
-    RawFrame empty;
-    request.frame = &empty;
     SetLastErrorText("");
-    EXPECT_FALSE(ProcessBitmapToImage(request, result));
+    EXPECT_FALSE(ProcessBitmapToImage(std::make_unique<RawFrame>(), request, result));
     EXPECT_EQ(LastErrorText(), "Out of memory");
     EXPECT_EQ(result.image8, nullptr);
     EXPECT_EQ(result.image16, nullptr);

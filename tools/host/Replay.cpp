@@ -61,8 +61,8 @@ bool ReadDump(const std::string& path, RawFrame& frame, std::string& error) {
 } // namespace
 
 bool ReplayDump(const ReplayRequest& request, std::vector<std::uint8_t>& dib, std::string& error) {
-    RawFrame frame;
-    if (!ReadDump(request.dumpPath, frame, error))
+    auto frame = std::make_unique<RawFrame>();
+    if (!ReadDump(request.dumpPath, *frame, error))
         return false;
     SensorOptions options;
     if (!request.options.empty() &&
@@ -72,7 +72,6 @@ bool ReplayDump(const ReplayRequest& request, std::vector<std::uint8_t>& dib, st
     }
     LabelBitmaps labels;
     HandOffRequest handOff;
-    handOff.frame = &frame;
     handOff.family = request.family;
     handOff.sixteenBit = request.sixteenBit;
     handOff.permanentTeeth = request.permanentTeeth;
@@ -81,7 +80,7 @@ bool ReplayDump(const ReplayRequest& request, std::vector<std::uint8_t>& dib, st
     handOff.labels = &labels;
     CaptureResult result;
     result.SetSixteenBit(request.sixteenBit);
-    if (!ProcessBitmapToImage(handOff, result.Images())) {
+    if (!ProcessBitmapToImage(std::move(frame), handOff, result.Images())) {
         error = LastErrorText();
         return false;
     }
