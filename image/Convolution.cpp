@@ -54,6 +54,67 @@ TOVI_PIXEL_LOOP void KernelSums(const FilterKernel& kernel, const double* const*
     }
 }
 
+// Every sample of a row from its kernel sum: ClampRounded(source x sourceWeight
+// + sum x scale), where a weight of 0 or 1 leaves the sum exactly as it was or
+// adds the source sample exactly.
+TOVI_PIXEL_LOOP void StoreRow(const std::uint16_t* __restrict__ in, const double* __restrict__ sums,
+                              std::uint16_t* __restrict__ out, std::uint32_t width, double scale,
+                              double sourceWeight, double maxValue) {
+    for (std::uint32_t x = 0; x < width; ++x)
+        out[x] = ClampRounded(in[x] * sourceWeight + sums[x] * scale, maxValue);
+}
+
+// The marks of four values: within tolerance + slack of a rounding step and in
+// range. Out of range a value is never marked; in it, a step below 0 is.
+typedef std::int32_t Int32x4 __attribute__((vector_size(16)));
+typedef std::int64_t Mask4 __attribute__((vector_size(32)));
+typedef std::uint16_t Sample4 __attribute__((vector_size(8)));
+
+inline void MarkNearSteps(const Lanes& value, double upper, double slack, Mask4& marks) {
+    const Mask4 inRange = (value > -1.0) & (value < upper);
+    const Lanes step = inRange ? value + 0.5 : Lanes{} + 0.5;
+    const Lanes fraction =
+        step - __builtin_convertvector(__builtin_convertvector(step, Int32x4), Lanes);
+    const Lanes other = 1.0 - fraction;
+    const Lanes distance = fraction < other ? fraction : other;
+    marks = inRange & (distance <= slack);
+}
+
+// StoreRow, marking the samples whose value lies within about tolerance of a
+// rounding step (a superset: the caller checks each exactly).
+TOVI_PIXEL_LOOP void StoreRowMarkingSteps(const std::uint16_t* __restrict__ in,
+                                          const double* __restrict__ sums,
+                                          std::uint16_t* __restrict__ out,
+                                          std::uint8_t* __restrict__ marks, std::uint32_t width,
+                                          double scale, double sourceWeight, double maxValue,
+                                          double tolerance) {
+    const double slack = tolerance + 1e-9, upper = maxValue + 1;
+    std::uint32_t x = 0;
+    for (; x + kLanes <= width; x += kLanes) {
+        Sample4 samples;
+        Lanes sum;
+        std::memcpy(&samples, in + x, sizeof samples);
+        std::memcpy(&sum, sums + x, sizeof sum);
+        const Lanes value = __builtin_convertvector(samples, Lanes) * sourceWeight + sum * scale;
+        Lanes clamped = value < 0.0 ? Lanes{} : value;
+        clamped = clamped > maxValue ? Lanes{} + maxValue : clamped;
+        const Int32x4 rounded = __builtin_convertvector(clamped + 0.5, Int32x4); // truncates
+        Mask4 near;
+        MarkNearSteps(value, upper, slack, near);
+        for (std::size_t i = 0; i < kLanes; ++i) {
+            out[x + i] = static_cast<std::uint16_t>(rounded[i]);
+            marks[x + i] = near[i] != 0;
+        }
+    }
+    for (; x < width; ++x) {
+        const double value = in[x] * sourceWeight + sums[x] * scale;
+        out[x] = ClampRounded(value, maxValue);
+        Mask4 near;
+        MarkNearSteps(Lanes{} + value, upper, slack, near);
+        marks[x] = near[0] != 0;
+    }
+}
+
 } // namespace convolution_detail
 
 bool KernelFits(const FilterKernel& kernel, const CKIPImage16Bit& image) {
@@ -106,7 +167,7 @@ public:
                       const GroupedKernel* plan, double tolerance, bool addSource,
                       CKIPImage16Bit& result)
         : image_(image), kernel_(kernel), tolerance_(tolerance), addSource_(addSource),
-          result_(result), sums_(image.GetWidth()) {
+          result_(result), sums_(image.GetWidth()), marks_(image.GetWidth()) {
         if (plan != nullptr)
             grouped_ = std::make_unique<GroupedRows>(*plan, image);
         else
@@ -123,11 +184,21 @@ public:
         const double maxValue = image_.GetMaxValue();
         const std::uint16_t* in = image_.GetRow(y);
         std::uint16_t* out = result_.GetRow(y);
+        const double sourceWeight = addSource_ ? 1.0 : 0.0;
+        if (!grouped_) {
+            convolution_detail::StoreRow(in, sums_.data(), out, width, kernel_.scale, sourceWeight,
+                                         maxValue);
+            return;
+        }
+        // The grouped sums can be off by up to tolerance: a value that near a
+        // rounding step takes the formula's own sum.
+        convolution_detail::StoreRowMarkingSteps(in, sums_.data(), out, marks_.data(), width,
+                                                 kernel_.scale, sourceWeight, maxValue, tolerance_);
         for (std::uint32_t x = 0; x < width; ++x) {
-            double value = Value(in[x], sums_[x] * kernel_.scale);
-            if (grouped_ && NearRoundingStep(value, tolerance_, maxValue))
-                value = Value(in[x], ApplyKernel(kernel_, image_, x, y));
-            out[x] = ClampRounded(value, maxValue);
+            if (marks_[x] == 0 ||
+                !NearRoundingStep(Value(in[x], sums_[x] * kernel_.scale), tolerance_, maxValue))
+                continue;
+            out[x] = ClampRounded(Value(in[x], ApplyKernel(kernel_, image_, x, y)), maxValue);
         }
     }
 
@@ -142,6 +213,7 @@ private:
     bool addSource_;
     CKIPImage16Bit& result_;
     std::vector<double> sums_;
+    std::vector<std::uint8_t> marks_;
     std::unique_ptr<GroupedRows> grouped_;
     std::unique_ptr<PaddedRowCache> cache_;
 };

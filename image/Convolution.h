@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -27,10 +28,11 @@ std::unique_ptr<CKIPImage16Bit> SmoothImage(const CKIPImage16Bit* image, std::in
                                             std::int32_t rows, std::int32_t percent,
                                             ProgressCallback progress = nullptr);
 
-// v limited to 0 ... maxValue, then trunc(v + 0.5).
+// v limited to 0 ... maxValue, then trunc(v + 0.5) (the conversion truncates,
+// in a form the compiler vectorises).
 inline std::uint16_t ClampRounded(double v, double maxValue) {
-    v = v < 0 ? 0 : (v > maxValue ? maxValue : v);
-    return static_cast<std::uint16_t>(std::trunc(v + 0.5));
+    v = std::min(std::max(v, 0.0), maxValue);
+    return static_cast<std::uint16_t>(static_cast<std::int32_t>(v + 0.5));
 }
 
 // Filters refuse a kernel larger than the image in either direction.
