@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <numeric>
 #include <vector>
 
@@ -77,6 +80,34 @@ std::vector<std::uint16_t> TableOf(std::uint32_t maxValue, Formula formula) {
         for (std::uint32_t v = begin; v <= end; ++v)
             table[v] = formula(v);
     });
+    return table;
+}
+
+// The gamma tables of the last few gammas and depths: captures repeat the same
+// few, and a table costs a power function per sample value.
+std::shared_ptr<const std::vector<std::uint16_t>> GammaTable(double gamma, std::uint32_t maxValue) {
+    struct Entry {
+        double gamma;
+        std::uint32_t maxValue;
+        std::shared_ptr<const std::vector<std::uint16_t>> table;
+    };
+    constexpr std::size_t kKept = 4;
+    static std::mutex guard;
+    static std::deque<Entry> recent;
+    std::lock_guard<std::mutex> lock(guard);
+    for (const Entry& entry : recent)
+        if (entry.gamma == gamma && entry.maxValue == maxValue)
+            return entry.table;
+    const double g = 1 / gamma;
+    const double top = maxValue;
+    auto table =
+        std::make_shared<const std::vector<std::uint16_t>>(TableOf(maxValue, [&](std::uint32_t v) {
+            return static_cast<std::uint16_t>(
+                std::trunc(std::min(top, top * std::pow(v / top, g))));
+        }));
+    recent.push_front({gamma, maxValue, table});
+    if (recent.size() > kKept)
+        recent.pop_back();
     return table;
 }
 
@@ -222,13 +253,7 @@ std::unique_ptr<CKIPImage16Bit> GammaCorrect(const CKIPImage16Bit* image, double
         return nullptr;
     if (!(gamma > 0) || !std::isfinite(gamma) || gamma == 1) // NaN and infinity change nothing
         return image->Clone();
-    const double g = 1 / gamma;
-    const double maxValue = image->GetMaxValue();
-    auto table = TableOf(image->GetMaxValue(), [&](std::uint32_t v) {
-        return static_cast<std::uint16_t>(
-            std::trunc(std::min(maxValue, maxValue * std::pow(v / maxValue, g))));
-    });
-    return MapSamples(image, table, progress);
+    return MapSamples(image, *GammaTable(gamma, image->GetMaxValue()), progress);
 }
 
 std::unique_ptr<CKIPImage16Bit> AutoLevel(const CKIPImage16Bit* image, double low, double high,

@@ -156,10 +156,35 @@ TEST(RecordValues, NegativeMaskSizesAndFactorsGiveNothing) {
 
 TEST(Gamma, NonFiniteGammaLeavesThePictureAsItIs) {
     auto image = NoisyImage(9, 5, 3);
-    for (double gamma : {std::numeric_limits<double>::quiet_NaN(),
-                         std::numeric_limits<double>::infinity()}) {
+    for (double gamma :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
         auto result = GammaCorrect(image.get(), gamma, nullptr);
         ASSERT_NE(result, nullptr);
         EXPECT_TRUE(SamePicture(*result, *image));
     }
+}
+
+// Tables are kept between calls: each gamma and depth still gets its own formula.
+TEST(Gamma, EveryGammaAndDepthTakesItsOwnFormula) {
+    for (int round = 0; round < 2; ++round)
+        for (double gamma : {0.7, 0.75, 1.3, 0.5, 2.0, 0.7})
+            for (std::uint32_t bits : {12u, 16u}) {
+                auto image = std::make_unique<CKIPImage16Bit>();
+                image->Create(64, 2, 64, bits, 600, 600);
+                const double top = (1u << bits) - 1;
+                for (std::uint32_t x = 0; x < 64; ++x) {
+                    image->GetRow(0)[x] = static_cast<std::uint16_t>(x * 1021 % (1u << bits));
+                    image->GetRow(1)[x] = static_cast<std::uint16_t>(top - x);
+                }
+                auto result = GammaCorrect(image.get(), gamma, nullptr);
+                ASSERT_NE(result, nullptr);
+                for (std::uint32_t y = 0; y < 2; ++y)
+                    for (std::uint32_t x = 0; x < 64; ++x) {
+                        const double v = image->GetRow(y)[x];
+                        const double expected =
+                            std::trunc(std::min(top, top * std::pow(v / top, 1 / gamma)));
+                        ASSERT_EQ(result->GetRow(y)[x], expected)
+                            << "gamma " << gamma << ", " << bits << " bits, sample " << v;
+                    }
+            }
 }
