@@ -22,6 +22,18 @@ void CKIPImage16Bit::Destroy() {
 bool CKIPImage16Bit::Create(std::uint32_t width, std::uint32_t height, std::uint32_t stride,
                             std::uint32_t bits, std::uint32_t resolutionX,
                             std::uint32_t resolutionY) {
+    // Zeroed: the spare samples reach the host's DIBs.
+    return Allocate(width, height, stride, bits, resolutionX, resolutionY, true);
+}
+
+bool CKIPImage16Bit::CreateForOverwrite(const CKIPImage16Bit& source) {
+    return Allocate(source.width_, source.height_, source.stride_, source.bits_,
+                    source.resolutionX_, source.resolutionY_, false);
+}
+
+bool CKIPImage16Bit::Allocate(std::uint32_t width, std::uint32_t height, std::uint32_t stride,
+                              std::uint32_t bits, std::uint32_t resolutionX,
+                              std::uint32_t resolutionY, bool zeroed) {
     Destroy();
     if (width == 0 || height == 0 || stride < width || bits < 1 || bits > 16) {
         SetImageErrorText("Invalid image parameter specified.");
@@ -29,8 +41,11 @@ bool CKIPImage16Bit::Create(std::uint32_t width, std::uint32_t height, std::uint
     }
     // Below 2 GiB, as the 8-bit images, so the size fits a 32-bit build too.
     const std::uint64_t samples = std::uint64_t{stride} * height;
-    if (samples <= 0x7FFFFFFF / 2) // zeroed: the spare samples reach the host's DIBs
-        owned_.reset(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(samples)]());
+    if (samples <= 0x7FFFFFFF / 2) {
+        const auto count = static_cast<std::size_t>(samples);
+        owned_.reset(zeroed ? new (std::nothrow) std::uint16_t[count]()
+                            : new (std::nothrow) std::uint16_t[count]);
+    }
     if (!owned_) {
         SetImageErrorText("Out of memory.");
         return false;
@@ -51,8 +66,8 @@ bool CKIPImage16Bit::CreateCopy(const CKIPImage16Bit* source, bool copyPixels) {
         SetImageErrorText("Invalid image parameter specified.");
         return false;
     }
-    if (!Create(source->width_, source->height_, source->stride_, source->bits_,
-                source->resolutionX_, source->resolutionY_))
+    if (!Allocate(source->width_, source->height_, source->stride_, source->bits_,
+                  source->resolutionX_, source->resolutionY_, !copyPixels))
         return false;
     if (copyPixels)
         std::copy_n(source->pixels_, SampleCount(), pixels_);

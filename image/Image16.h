@@ -21,6 +21,9 @@ public:
     bool IsValid() const;
     void Destroy();
     bool CreateCopy(const CKIPImage16Bit* source, bool copyPixels);
+    // The source's geometry with samples left unset, for a caller that writes
+    // every one of them (zeroing would only be overwritten).
+    bool CreateForOverwrite(const CKIPImage16Bit& source);
     // Lends a buffer the image does not free.
     void AttachBorrowed(std::uint16_t* pixels, std::uint32_t width, std::uint32_t height,
                         std::uint32_t stride, std::uint32_t bits);
@@ -67,6 +70,10 @@ public:
     ImageAttachment attachment;
 
 private:
+    bool Allocate(std::uint32_t width, std::uint32_t height, std::uint32_t stride,
+                  std::uint32_t bits, std::uint32_t resolutionX, std::uint32_t resolutionY,
+                  bool zeroed);
+
     std::uint16_t* pixels_ = nullptr;
     std::unique_ptr<std::uint16_t[]> owned_;
     std::uint32_t width_ = 0;

@@ -10,7 +10,7 @@
 // everything the caller does not write.
 inline std::unique_ptr<CKIPImage16Bit> NewResult(const CKIPImage16Bit& image) {
     auto result = std::make_unique<CKIPImage16Bit>();
-    if (!result->CreateCopy(&image, false))
+    if (!result->CreateForOverwrite(image))
         return nullptr;
     if (image.GetSpareSamples() != 0) {
         for (std::uint32_t y = 0; y < image.GetHeight(); ++y)
