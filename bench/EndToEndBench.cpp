@@ -26,9 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "hardware/Device2000.h"
 #include "hardware/DeviceStatus.h"
-#include "hardware/DeviceToviRay.h"
 #include "hardware/StaticDeviceHost.h"
 #include "image/RowBands.h"
 #include "platform/Clock.h"
@@ -37,6 +35,7 @@
 #include "plugin/ImageHandOff.h"
 #include "plugin/SensorOptions.h"
 #include "simulator/SimulatedDriver.h"
+#include "tools/common/SimulatedDevice.h"
 
 // The heap in use and its peak, through every form of operator new.
 namespace heap {
@@ -152,22 +151,7 @@ public:
         host_->settings.Load(host_->dataDirectory);
         platform::SetClock(std::make_shared<platform::VirtualClock>());
         platform::SetUsbDriver(driver_);
-        const std::string id = sensor.sensorId;
-        if (id.rfind("TR", 0) == 0) {
-            simulator::SensorToviRayConfig config;
-            config.sensorId = id;
-            const std::string path = driver_->AttachToviRay(config, simulator::DriverFamily::CyUsb);
-            device_ = DeviceRef::Make<DeviceTOVIRAY>(std::make_unique<CyUsbIo>(), path,
-                                                     OnDeviceProgress, host_);
-            device_->SetFamilyKey("TOVIRAY");
-        } else {
-            simulator::Sensor2000Config config;
-            config.sensorId = id;
-            const std::string path = driver_->Attach(config, simulator::DriverFamily::EzUsb);
-            device_ = DeviceRef::Make<Device2000>(std::make_unique<EzUsbIo>(), path,
-                                                  OnDeviceProgress, host_);
-            device_->SetFamilyKey("2000");
-        }
+        device_ = MakeSimulatedDevice(*driver_, sensor.sensorId, OnDeviceProgress, host_);
         ok_ = device_->Open() == kDeviceOk;
     }
     ~Bench() {

@@ -11,15 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "hardware/Device2000.h"
 #include "hardware/DeviceStatus.h"
-#include "hardware/DeviceToviRay.h"
 #include "hardware/StaticDeviceHost.h"
 #include "platform/Clock.h"
 #include "simulator/SimulatedDriver.h"
 #include "support/BufferedFile.h"
 #include "support/FileHelpers.h"
 #include "support/LastError.h"
+#include "tools/common/SimulatedDevice.h"
 
 namespace {
 
@@ -84,32 +83,6 @@ std::string DirectoryOf(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// Attaches the simulated sensor the id names and makes its device.
-DeviceRef MakeDevice(simulator::SimulatedDriver& driver, const std::string& sensorId,
-                     const std::shared_ptr<StaticDeviceHost>& host) {
-    const bool toviRay = sensorId.rfind("TR", 0) == 0;
-    DeviceRef device;
-    if (toviRay) {
-        simulator::SensorToviRayConfig config;
-        config.sensorId = sensorId;
-        std::string path = driver.AttachToviRay(config, simulator::DriverFamily::CyUsb);
-        device =
-            DeviceRef::Make<DeviceTOVIRAY>(std::make_unique<CyUsbIo>(), path, PrintProgress, host);
-        device->SetInstanceId("USB\\VID_7A1C&PID_1005\\SIM0001");
-        device->SetFamilyKey("TOVIRAY");
-    } else {
-        simulator::Sensor2000Config config;
-        if (!sensorId.empty())
-            config.sensorId = sensorId;
-        std::string path = driver.Attach(config, simulator::DriverFamily::EzUsb);
-        device =
-            DeviceRef::Make<Device2000>(std::make_unique<EzUsbIo>(), path, PrintProgress, host);
-        device->SetInstanceId("USB\\VID_7A1C&PID_2000\\SIM0001");
-        device->SetFamilyKey("2000");
-    }
-    return device;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -129,7 +102,7 @@ int main(int argc, char** argv) {
     platform::SetClock(std::make_shared<platform::VirtualClock>());
     auto driver = std::make_shared<simulator::SimulatedDriver>();
     platform::SetUsbDriver(driver);
-    DeviceRef device = MakeDevice(*driver, sensorId, host);
+    DeviceRef device = MakeSimulatedDevice(*driver, sensorId, PrintProgress, host);
     std::unique_ptr<RawFrame> frame;
     std::int32_t status = device->Open();
     if (status == kDeviceOk && binned)
