@@ -242,7 +242,7 @@ std::unique_ptr<CKIPImage16Bit> ConvolveRows(const CKIPImage16Bit* image,
             worker->Row(y);
         };
     };
-    if (!ForEachRowInBands(image->GetHeight(), 32, progress, makeWorker))
+    if (!ForEachRowInChunks(image->GetHeight(), 32, progress, makeWorker))
         return nullptr;
     return result;
 }

@@ -38,7 +38,7 @@ template <typename PerSample>
 bool MapRows(const CKIPImage16Bit& image, CKIPImage16Bit& result, ProgressCallback progress,
              PerSample perSample, std::uint32_t first = 0, std::uint32_t divisor = 0) {
     const std::size_t width = image.GetWidth();
-    return ForEachRowInBands(
+    return ForEachRowInChunks(
         image.GetHeight(), 64, progress,
         [&] {
             return [&](std::uint32_t y) {
@@ -339,7 +339,7 @@ std::unique_ptr<CKIPImage16Bit> AdjustBrightnessContrast(const CKIPImage16Bit* i
         return nullptr;
     EscapeAbort::ClearAbort();
     const std::size_t width = image->GetWidth();
-    bool done = ForEachRowInBands(image->GetHeight(), 64, progress, [&] {
+    bool done = ForEachRowInChunks(image->GetHeight(), 64, progress, [&] {
         return [&](std::uint32_t y) {
             BrightnessContrastRow(image->GetRow(y), result->GetRow(y), width, change);
         };

@@ -388,7 +388,7 @@ std::unique_ptr<CKIPImage16Bit> FastMedian(const CKIPImage16Bit* image, Progress
                           result->GetRow(y), width);
         };
     };
-    if (!ForEachRowInBands(inner, 32, progress, makeWorker))
+    if (!ForEachRowInChunks(inner, 32, progress, makeWorker))
         return nullptr;
     return result;
 }
@@ -417,7 +417,7 @@ std::unique_ptr<CKIPImage16Bit> MedianFilter(const CKIPImage16Bit* image, std::u
             MedianRow(*image, y, k, network.get(), *work, result->GetRow(y));
         };
     };
-    if (!ForEachRowInBands(height, 32, progress, makeWorker))
+    if (!ForEachRowInChunks(height, 32, progress, makeWorker))
         return nullptr;
     return result;
 }

@@ -28,20 +28,30 @@ template <typename Body, typename... Args> std::thread StartHelper(Body& body, A
     });
 }
 
-struct Bands {
-    unsigned count;
-    std::uint32_t rows; // per band
-    std::uint32_t Begin(unsigned band) const { return band * rows; }
-    std::uint32_t End(unsigned band, std::uint32_t height) const {
-        return std::min(height, (band + 1) * rows);
+// The rows of a run, handed out in chunks from a shared counter: a thread that
+// the scheduler holds back keeps at most one chunk from the others, so a busy
+// machine slows the run by the work and not by the wait for a fixed band.
+class Chunks {
+public:
+    Chunks(std::uint32_t rows, std::uint32_t minimumBand);
+    unsigned Threads() const { return threads_; }
+    // The next chunk [begin, end); false when every row has been handed out.
+    bool Take(std::uint32_t& begin, std::uint32_t& end) {
+        begin = next_.load(std::memory_order_relaxed);
+        do {
+            if (begin >= rows_)
+                return false;
+            end = rows_ - begin < size_ ? rows_ : begin + size_;
+        } while (!next_.compare_exchange_weak(begin, end, std::memory_order_relaxed));
+        return true;
     }
-};
 
-inline Bands PlanBands(std::uint32_t height, std::uint32_t minimumBand) {
-    unsigned cores = ThreadCount();
-    unsigned count = std::max(1u, std::min<unsigned>(cores, height / std::max(1u, minimumBand)));
-    return {count, (height + count - 1) / count};
-}
+private:
+    std::uint32_t rows_;
+    unsigned threads_;
+    std::uint32_t size_;
+    std::atomic<std::uint32_t> next_{0};
+};
 
 // The rows shared by the threads of one run: stop and failure flags and the
 // count of rows done for progress.
@@ -51,11 +61,14 @@ struct Run {
     std::atomic<bool> aborted{false};
     std::atomic<std::uint32_t> done{0};
 
-    template <typename Row> void Rows(std::uint32_t begin, std::uint32_t end, Row& row) {
+    template <typename Row> void Rows(Chunks& chunks, Row& row) {
         try {
-            for (std::uint32_t y = begin; y < end && !stop; ++y) {
-                row(y);
-                ++done;
+            std::uint32_t begin = 0, end = 0;
+            while (!stop && chunks.Take(begin, end)) {
+                for (std::uint32_t y = begin; y < end && !stop; ++y) {
+                    row(y);
+                    ++done;
+                }
             }
         } catch (...) {
             failed = true;
@@ -63,23 +76,28 @@ struct Run {
         }
     }
 
-    // The calling thread's band: Escape is polled and progress (first + rows
+    // The calling thread's rows: Escape is polled and progress (first + rows
     // done) / divisor reported after each row.
     template <typename Row>
-    void PolledRows(std::uint32_t end, Row& row, ProgressCallback progress, std::uint32_t first,
+    void PolledRows(Chunks& chunks, Row& row, ProgressCallback progress, std::uint32_t first,
                     std::uint32_t divisor) {
         try {
-            for (std::uint32_t y = 0; y < end && !stop; ++y) {
-                row(y);
-                ++done;
-                if (EscapeAbort::PollAbort()) {
-                    aborted = true;
-                    stop = true;
-                    break;
+            std::uint32_t begin = 0, end = 0;
+            while (!stop && chunks.Take(begin, end)) {
+                for (std::uint32_t y = begin; y < end && !stop; ++y) {
+                    row(y);
+                    ++done;
+                    if (EscapeAbort::PollAbort()) {
+                        aborted = true;
+                        stop = true;
+                        break;
+                    }
+                    Report(progress, first, divisor);
                 }
-                if (progress != nullptr)
-                    progress(static_cast<double>(first + done) / divisor);
             }
+            // Where the helpers took the last chunks, the rows done so far.
+            if (!stop)
+                Report(progress, first, divisor);
         } catch (...) {
             failed = true;
             stop = true;
@@ -87,19 +105,22 @@ struct Run {
     }
 
     bool Succeeded() const { return !aborted && !failed; }
+
+private:
+    void Report(ProgressCallback progress, std::uint32_t first, std::uint32_t divisor) const {
+        if (progress != nullptr)
+            progress(static_cast<double>(first + done) / divisor);
+    }
 };
 
-// Starts body(band) on a thread for every band but the first; a band whose
-// thread cannot start fails the run.
-template <typename Body>
-std::vector<std::thread> StartBands(const Bands& bands, Run& run, Body& body) {
+// Starts body() on count - 1 helper threads; the calling thread is the
+// count-th. A helper that cannot start leaves its rows to the others.
+template <typename Body> std::vector<std::thread> StartHelpers(unsigned count, Body& body) {
     std::vector<std::thread> threads;
     try {
-        for (unsigned band = 1; band < bands.count; ++band)
-            threads.push_back(StartHelper(body, band));
-    } catch (...) {
-        run.failed = true;
-        run.stop = true;
+        for (unsigned helper = 1; helper < count; ++helper)
+            threads.push_back(StartHelper(body));
+    } catch (...) { // fewer threads take the rows
     }
     return threads;
 }
@@ -146,30 +167,29 @@ inline void Join(std::vector<std::thread>& threads) {
 
 } // namespace row_bands
 
-// Runs a row operation over bands of rows on every core. The calling thread
-// takes the first band and, after each of its rows, polls for Escape and
-// reports progress (first + rows done) / divisor, by default rows done / height;
-// the other bands run on worker threads. makeWorker() gives each thread a
-// callable worker(y) with its own work space. False on abort or when a worker failed.
+// Runs a row operation over the rows on every core, in chunks. The calling
+// thread takes chunks too and, after each of its rows, polls for Escape and
+// reports progress (first + rows done) / divisor, by default rows done / height.
+// makeWorker() gives each thread a callable worker(y), for rows in any order,
+// with its own work space. False on abort or when a worker failed.
 template <typename MakeWorker>
-bool ForEachRowInBands(std::uint32_t height, std::uint32_t minimumBand, ProgressCallback progress,
-                       MakeWorker makeWorker, std::uint32_t first = 0, std::uint32_t divisor = 0) {
-    const row_bands::Bands bands = row_bands::PlanBands(height, minimumBand);
+bool ForEachRowInChunks(std::uint32_t height, std::uint32_t minimumBand, ProgressCallback progress,
+                        MakeWorker makeWorker, std::uint32_t first = 0, std::uint32_t divisor = 0) {
+    row_bands::Chunks chunks(height, minimumBand);
     row_bands::Run run;
-    auto body = [&](unsigned band) {
+    auto body = [&] {
         try {
             auto worker = makeWorker();
-            run.Rows(bands.Begin(band), bands.End(band, height), worker);
+            run.Rows(chunks, worker);
         } catch (...) {
             run.failed = true;
             run.stop = true;
         }
     };
-    std::vector<std::thread> threads = row_bands::StartBands(bands, run, body);
+    std::vector<std::thread> threads = row_bands::StartHelpers(chunks.Threads(), body);
     try {
         auto worker = makeWorker();
-        run.PolledRows(bands.End(0, height), worker, progress, first,
-                       divisor == 0 ? height : divisor);
+        run.PolledRows(chunks, worker, progress, first, divisor == 0 ? height : divisor);
     } catch (...) {
         run.failed = true;
         run.stop = true;
@@ -179,26 +199,27 @@ bool ForEachRowInBands(std::uint32_t height, std::uint32_t minimumBand, Progress
 }
 
 // Two passes over the rows on the same threads, for operations that must see
-// every row before changing any: each thread does its band of firstPass(y);
-// when all are done, between() runs once on the calling thread, then each thread does its band of
-// secondPass(y). The calling thread polls for Escape and reports progress y / (2 x height) in the
-// first pass and (height + y) / (2 x height) in the second. False on abort or failure.
+// every row before changing any: the threads share out firstPass(y); when all
+// are done, between() runs once on the calling thread, then they share out
+// secondPass(y). The calling thread polls for Escape and reports progress
+// rows done / (2 x height) in the first pass and (height + rows done) /
+// (2 x height) in the second. False on abort or failure.
 template <typename FirstPass, typename Between, typename SecondPass>
 bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
                            ProgressCallback progress, FirstPass firstPass, Between between,
                            SecondPass secondPass) {
-    const row_bands::Bands bands = row_bands::PlanBands(height, minimumBand);
+    row_bands::Chunks firstChunks(height, minimumBand), secondChunks(height, minimumBand);
     row_bands::Run one, two;
     row_bands::Rendezvous meeting;
-    auto body = [&](unsigned band) {
-        one.Rows(bands.Begin(band), bands.End(band, height), firstPass);
+    auto body = [&] {
+        one.Rows(firstChunks, firstPass);
         meeting.Arrive();
         meeting.WaitForRelease();
         if (!two.stop)
-            two.Rows(bands.Begin(band), bands.End(band, height), secondPass);
+            two.Rows(secondChunks, secondPass);
     };
-    std::vector<std::thread> threads = row_bands::StartBands(bands, one, body);
-    one.PolledRows(bands.End(0, height), firstPass, progress, 0, 2 * height);
+    std::vector<std::thread> threads = row_bands::StartHelpers(firstChunks.Threads(), body);
+    one.PolledRows(firstChunks, firstPass, progress, 0, 2 * height);
     meeting.WaitForArrivals(threads.size());
     try {
         if (one.stop)
@@ -210,7 +231,7 @@ bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
         two.stop = true;
     }
     meeting.Release();
-    two.PolledRows(bands.End(0, height), secondPass, progress, height, 2 * height);
+    two.PolledRows(secondChunks, secondPass, progress, height, 2 * height);
     row_bands::Join(threads);
     return one.Succeeded() && two.Succeeded();
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -13,47 +15,43 @@
 
 namespace {
 std::vector<double> progressSeen;
+std::set<std::thread::id> progressThreads;
 void RecordProgress(double fraction) {
     progressSeen.push_back(fraction);
+    progressThreads.insert(std::this_thread::get_id());
 }
 } // namespace
 
 TEST(RowBands, EveryRowOnceWithProgressOnTheCallingThread) {
     const std::uint32_t height = 1000;
     std::vector<std::atomic<int>> visits(height);
-    std::mutex mutex;
-    std::set<std::thread::id> threads;
     const std::thread::id caller = std::this_thread::get_id();
     progressSeen.clear();
+    progressThreads.clear();
     EscapeAbort::ClearAbort(); // the operations clear the flag before their rows
-    bool done = ForEachRowInBands(height, 16, RecordProgress, [&] {
-        return [&](std::uint32_t y) {
-            ++visits[y];
-            std::lock_guard lock(mutex);
-            threads.insert(std::this_thread::get_id());
-        };
-    });
+    bool done = ForEachRowInChunks(height, 16, RecordProgress,
+                                   [&] { return [&](std::uint32_t y) { ++visits[y]; }; });
     EXPECT_TRUE(done);
     for (const auto& count : visits)
         ASSERT_EQ(count.load(), 1);
-    EXPECT_TRUE(threads.count(caller) == 1);
+    EXPECT_EQ(progressThreads, std::set<std::thread::id>{caller});
     ASSERT_FALSE(progressSeen.empty());
     for (std::size_t i = 1; i < progressSeen.size(); ++i)
         EXPECT_LE(progressSeen[i - 1], progressSeen[i]);
     EXPECT_LE(progressSeen.back(), 1.0);
-    EXPECT_TRUE(ForEachRowInBands(0, 16, nullptr, [] { return [](std::uint32_t) {}; }));
+    EXPECT_TRUE(ForEachRowInChunks(0, 16, nullptr, [] { return [](std::uint32_t) {}; }));
 }
 
 TEST(RowBands, AbortAndFailuresStopTheRun) {
     platform::SetEscapeKeySource([] { return true; });
     std::atomic<std::uint32_t> rows{0};
     EXPECT_FALSE(
-        ForEachRowInBands(1000, 16, nullptr, [&] { return [&](std::uint32_t) { ++rows; }; }));
+        ForEachRowInChunks(1000, 16, nullptr, [&] { return [&](std::uint32_t) { ++rows; }; }));
     platform::SetEscapeKeySource(nullptr);
     EXPECT_LT(rows.load(), 1000u);
 
     // A worker that throws never escapes: the run reports failure.
-    EXPECT_FALSE(ForEachRowInBands(1000, 16, nullptr, [] {
+    EXPECT_FALSE(ForEachRowInChunks(1000, 16, nullptr, [] {
         return [](std::uint32_t y) {
             if (y == 999)
                 throw std::runtime_error("row failed");
@@ -119,7 +117,7 @@ TEST(RowBands, ALimitOfOneThreadKeepsEveryRowOnTheCaller) {
     row_bands::LimitThreads(1);
     std::set<std::thread::id> threads;
     std::mutex guard;
-    const bool done = ForEachRowInBands(400, 1, nullptr, [&] {
+    const bool done = ForEachRowInChunks(400, 1, nullptr, [&] {
         return [&](std::uint32_t) {
             std::lock_guard<std::mutex> lock(guard);
             threads.insert(std::this_thread::get_id());
@@ -140,4 +138,40 @@ TEST(RowBands, HelpersRunAtTheirCallersPriority) {
     platform::SetCurrentThreadPriority(before);
     for (int priority : seen)
         EXPECT_EQ(priority, caller);
+}
+
+// A helper the scheduler holds back must not hold the rows up: once the helper
+// is in its first row, that row waits while the caller takes every other chunk.
+// With fixed bands the caller would stop at its own half, and the helper would
+// wait out its bound.
+TEST(RowBands, AHeldBackHelperLeavesTheRestToTheCaller) {
+    if (row_bands::ThreadCount() < 2)
+        GTEST_SKIP() << "one core";
+    row_bands::LimitThreads(2);
+    const std::uint32_t height = 1000;
+    const std::thread::id caller = std::this_thread::get_id();
+    std::mutex guard;
+    std::condition_variable changed;
+    bool helperHeld = false;
+    std::uint32_t byCaller = 0;
+    bool callerDidNearlyAll = false;
+    auto nearlyAll = [&] { return byCaller >= height * 7 / 8; };
+    EscapeAbort::ClearAbort();
+    const bool done = ForEachRowInChunks(height, 16, nullptr, [&] {
+        return [&, onCaller = std::this_thread::get_id() == caller](std::uint32_t) {
+            std::unique_lock<std::mutex> lock(guard);
+            if (onCaller) {
+                changed.wait_for(lock, std::chrono::seconds(20), [&] { return helperHeld; });
+                ++byCaller;
+                changed.notify_all();
+            } else if (!helperHeld) {
+                helperHeld = true;
+                changed.notify_all();
+                callerDidNearlyAll = changed.wait_for(lock, std::chrono::seconds(20), nearlyAll);
+            }
+        };
+    });
+    row_bands::LimitThreads(0);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(callerDidNearlyAll);
 }
