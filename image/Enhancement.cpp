@@ -17,22 +17,7 @@
 
 namespace {
 
-// Runs a pass over every picture sample row by row with the abort poll and
-// progress (first + y) / divisor; false on abort.
-template <typename Row>
-bool EachRow(const CKIPImage16Bit& image, ProgressCallback progress, std::uint32_t first,
-             std::uint32_t divisor, Row row) {
-    for (std::uint32_t y = 0; y < image.GetHeight(); ++y) {
-        row(y);
-        if (EscapeAbort::PollAbort())
-            return false;
-        if (progress != nullptr)
-            progress(static_cast<double>(first + y) / divisor);
-    }
-    return true;
-}
-
-// Writes perSample(v) for every picture sample over bands of rows, with
+// Writes perSample(v) for every picture sample over the rows on every core, with
 // progress (first + rows done) / divisor (rows done / height by default).
 template <typename PerSample>
 bool MapRows(const CKIPImage16Bit& image, CKIPImage16Bit& result, ProgressCallback progress,
@@ -243,6 +228,42 @@ void StretchRow(const std::uint16_t* in, std::uint16_t* out, std::size_t width,
         StretchByQuotient(in, out, width, stretch);
 }
 
+// How many picture samples have each value up to maxValue, those above it
+// counted as it; progress rows done / (2 x height). False on abort.
+bool CountSamples(const CKIPImage16Bit& image, ProgressCallback progress,
+                  std::vector<std::uint32_t>& histogram) {
+    // Each thread counts into a table of every 16-bit value of its own.
+    std::mutex guard;
+    std::vector<std::unique_ptr<std::vector<std::uint32_t>>> counts;
+    const std::size_t width = image.GetWidth();
+    const std::uint32_t height = image.GetHeight();
+    bool counted = ForEachRowInChunks(
+        height, 64, progress,
+        [&] {
+            auto table = std::make_unique<std::vector<std::uint32_t>>(kSampleValues, 0);
+            std::uint32_t* count = table->data();
+            std::lock_guard<std::mutex> lock(guard);
+            counts.push_back(std::move(table));
+            return [&image, width, count](std::uint32_t y) {
+                const std::uint16_t* in = image.GetRow(y);
+                for (std::size_t x = 0; x < width; ++x)
+                    ++count[in[x]];
+            };
+        },
+        0, 2 * height);
+    if (!counted)
+        return false;
+    const std::uint32_t maxValue = std::min<std::uint32_t>(image.GetMaxValue(), kSampleValues - 1);
+    histogram.assign(std::size_t{maxValue} + 1, 0);
+    for (const auto& table : counts) {
+        for (std::uint32_t v = 0; v < maxValue; ++v)
+            histogram[v] += (*table)[v];
+        for (std::size_t v = maxValue; v < kSampleValues; ++v)
+            histogram[maxValue] += (*table)[v];
+    }
+    return true;
+}
+
 bool Valid(const CKIPImage16Bit* image) {
     return image != nullptr && image->IsValid();
 }
@@ -289,16 +310,9 @@ std::unique_ptr<CKIPImage16Bit> AutoLevel(const CKIPImage16Bit* image, double lo
     if (!result)
         return nullptr;
     const std::uint32_t maxValue = image->GetMaxValue();
-    const std::uint32_t width = image->GetWidth();
-    const std::uint32_t height = image->GetHeight();
-    std::vector<std::uint32_t> histogram(std::size_t{maxValue} + 1, 0);
     EscapeAbort::ClearAbort();
-    bool counted = EachRow(*image, progress, 0, 2 * height, [&](std::uint32_t y) {
-        const std::uint16_t* in = image->GetRow(y);
-        for (std::uint32_t x = 0; x < width; ++x)
-            ++histogram[std::min<std::uint32_t>(in[x], maxValue)];
-    });
-    if (!counted)
+    std::vector<std::uint32_t> histogram;
+    if (!CountSamples(*image, progress, histogram))
         return nullptr;
     std::uint64_t total = 0;
     for (std::uint32_t v = 1; v < maxValue; ++v)

@@ -188,3 +188,24 @@ TEST(Gamma, EveryGammaAndDepthTakesItsOwnFormula) {
                     }
             }
 }
+
+// Samples above the significant bits count as the largest value: in the gamma
+// and levels tables and in the levels histogram.
+TEST(Levels, SamplesAboveTheSignificantBitsCountAsTheLargest) {
+    auto image = std::make_unique<CKIPImage16Bit>();
+    auto clamped = std::make_unique<CKIPImage16Bit>();
+    image->Create(40, 30, 40, 12, 600, 600);
+    clamped->Create(40, 30, 40, 12, 600, 600);
+    for (std::uint32_t y = 0; y < 30; ++y)
+        for (std::uint32_t x = 0; x < 40; ++x) {
+            const std::uint32_t v = (x * 97 + y * 31) % 3000 + 500;
+            const bool above = (x + y) % 9 == 0;
+            image->GetRow(y)[x] = static_cast<std::uint16_t>(above ? 4096 + v * 10 : v);
+            clamped->GetRow(y)[x] = static_cast<std::uint16_t>(above ? 4095 : v);
+        }
+    image->GetRow(0)[0] = 65535;
+    EXPECT_TRUE(SamePicture(*AutoLevel(image.get(), 0.0075, 0.0025),
+                            *AutoLevel(clamped.get(), 0.0075, 0.0025)));
+    EXPECT_TRUE(SamePicture(*GammaCorrect(image.get(), 0.75, nullptr),
+                            *GammaCorrect(clamped.get(), 0.75, nullptr)));
+}
