@@ -306,13 +306,14 @@ std::unique_ptr<CKIPImage16Bit> AutoLevel(const CKIPImage16Bit* image, double lo
                                           ProgressCallback progress) {
     if (!Valid(image))
         return nullptr;
-    auto result = NewResult(*image);
-    if (!result)
-        return nullptr;
     const std::uint32_t maxValue = image->GetMaxValue();
     EscapeAbort::ClearAbort();
     std::vector<std::uint32_t> histogram;
     if (!CountSamples(*image, progress, histogram))
+        return nullptr;
+    // Made after the count, so the threads' tables never coexist with it.
+    auto result = NewResult(*image);
+    if (!result)
         return nullptr;
     std::uint64_t total = 0;
     for (std::uint32_t v = 1; v < maxValue; ++v)
