@@ -3,13 +3,13 @@
 // flaw repair on its frame.
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <cmath>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <random>
 
+#include "bench/SteadyHeap.h"
 #include "image/Convolution.h"
 #include "image/Enhancement.h"
 #include "image/FlawMap.h"
@@ -18,16 +18,7 @@
 
 namespace {
 
-// Every frame-sized result is allocated afresh, by either side. glibc raises
-// its threshold for mapping a block of its own only after the first such block
-// is freed, so until then each result costs a page fault per page; which
-// benchmark paid for that depended on the order they ran in. Kept on the heap
-// from the start, both sides reuse freed blocks alike.
-const bool steadyHeap = [] {
-    constexpr int kLargestBlock = 64 << 20;
-    return mallopt(M_MMAP_THRESHOLD, kLargestBlock) == 1 &&
-           mallopt(M_TRIM_THRESHOLD, 2 * kLargestBlock) == 1;
-}();
+const bool steadyHeap = KeepFrameSizedBlocksOnTheHeap();
 
 struct Frame {
     std::uint32_t width;
@@ -60,7 +51,6 @@ cv::Mat MatOf(const Frame& frame) {
 
 // Ours on the threads the benchmark's argument gives (0: every core).
 template <typename Filter> void Ours(benchmark::State& state, const Frame& frame, Filter filter) {
-    benchmark::DoNotOptimize(steadyHeap);
     const CKIPImage16Bit& image = Image(frame);
     row_bands::LimitThreads(static_cast<unsigned>(state.range(0)));
     for (auto _ : state) {

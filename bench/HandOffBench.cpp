@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 
+#include "bench/SteadyHeap.h"
 #include "image/Image16.h"
 #include "platform/GlobalMemory.h"
 #include "plugin/CaptureResult.h"
@@ -17,6 +18,8 @@
 #include "plugin/SensorOptions.h"
 
 namespace {
+
+const bool steadyHeap = KeepFrameSizedBlocksOnTheHeap();
 
 struct Geometry {
     std::uint32_t width;

@@ -199,8 +199,9 @@ Stretch PlanStretch(std::uint32_t smallest, std::uint32_t span, std::uint32_t ma
 #if TOVI_HAS_FMA_LOOPS
 // The quotient offset / span without dividing: the product with the reciprocal,
 // corrected by its remainder, which the fused multiply-add gives exactly, is the
-// correctly rounded quotient (Markstein), so this equals StretchByQuotient; it
-// was checked for every span and offset up to 65535.
+// correctly rounded quotient (Markstein), so this equals StretchByQuotient. It
+// was checked against the division for every span and offset up to 65535 when
+// written; the filter tests compare the two on the spans that come here.
 TOVI_FMA_LOOP void StretchByCorrectedReciprocal(const std::uint16_t* __restrict__ in,
                                                 std::uint16_t* __restrict__ out, std::size_t width,
                                                 Stretch stretch) {
@@ -264,6 +265,47 @@ bool CountSamples(const CKIPImage16Bit& image, ProgressCallback progress,
     return true;
 }
 
+struct LevelRange {
+    std::uint32_t lo = 0; // the samples below it are the low share; 0: none
+    std::uint32_t hi = 0; // the samples above it are the high share; 0: none
+};
+
+// The levels that cut the low and the high share of the samples between 0 and
+// maxValue off, counted from the histogram; progress as CountSamples. False on abort.
+bool FindLevels(const CKIPImage16Bit& image, double low, double high, ProgressCallback progress,
+                LevelRange& levels) {
+    std::vector<std::uint32_t> histogram;
+    if (!CountSamples(image, progress, histogram))
+        return false;
+    const std::uint32_t maxValue = image.GetMaxValue();
+    std::uint64_t total = 0;
+    for (std::uint32_t v = 1; v < maxValue; ++v)
+        total += histogram[v];
+    auto lowCount = static_cast<std::uint64_t>(std::trunc(total * low));
+    auto highCount = static_cast<std::uint64_t>(std::trunc(total * high));
+    std::uint64_t running = 0;
+    for (std::uint32_t v = 1; v <= maxValue; ++v) {
+        if (histogram[v] == 0)
+            continue;
+        running += histogram[v];
+        if (running >= lowCount) {
+            levels.lo = v;
+            break;
+        }
+    }
+    running = 0;
+    for (std::uint32_t v = maxValue - 1; v >= 1; --v) {
+        if (histogram[v] != 0) {
+            running += histogram[v];
+            if (running >= highCount) {
+                levels.hi = v;
+                break;
+            }
+        }
+    }
+    return true;
+}
+
 bool Valid(const CKIPImage16Bit* image) {
     return image != nullptr && image->IsValid();
 }
@@ -306,46 +348,20 @@ std::unique_ptr<CKIPImage16Bit> AutoLevel(const CKIPImage16Bit* image, double lo
                                           ProgressCallback progress) {
     if (!Valid(image))
         return nullptr;
-    const std::uint32_t maxValue = image->GetMaxValue();
     EscapeAbort::ClearAbort();
-    std::vector<std::uint32_t> histogram;
-    if (!CountSamples(*image, progress, histogram))
+    LevelRange levels;
+    if (!FindLevels(*image, low, high, progress, levels))
         return nullptr;
-    // Made after the count, so the threads' tables never coexist with it.
+    // Made after the count, so the histograms never coexist with two frames.
     auto result = NewResult(*image);
     if (!result)
         return nullptr;
-    std::uint64_t total = 0;
-    for (std::uint32_t v = 1; v < maxValue; ++v)
-        total += histogram[v];
-    auto lowCount = static_cast<std::uint64_t>(std::trunc(total * low));
-    auto highCount = static_cast<std::uint64_t>(std::trunc(total * high));
-    std::uint32_t lo = 0;
-    std::uint64_t running = 0;
-    for (std::uint32_t v = 1; v <= maxValue; ++v) {
-        if (histogram[v] == 0)
-            continue;
-        running += histogram[v];
-        if (running >= lowCount) {
-            lo = v;
-            break;
-        }
-    }
-    std::uint32_t hi = 0;
-    running = 0;
-    for (std::uint32_t v = maxValue - 1; v >= 1; --v) {
-        if (histogram[v] != 0) {
-            running += histogram[v];
-            if (running >= highCount) {
-                hi = v;
-                break;
-            }
-        }
-    }
+    const std::uint32_t lo = levels.lo, hi = levels.hi;
     if (hi == 0 || lo >= hi) { // nothing to stretch: the copy
         std::copy_n(image->GetPixels(), image->SampleCount(), result->GetPixels());
         return result;
     }
+    const std::uint32_t maxValue = image->GetMaxValue();
     const double span = hi - lo;
     auto table = TableOf(maxValue, [&](std::uint32_t v) {
         if (v < lo)
