@@ -28,6 +28,12 @@ template <typename Body, typename... Args> std::thread StartHelper(Body& body, A
     });
 }
 
+// Rows begin ... end - 1; none when begin == end.
+struct Chunk {
+    std::uint32_t begin = 0;
+    std::uint32_t end = 0;
+};
+
 // The rows of a run, handed out in chunks from a shared counter: a thread that
 // the scheduler holds back keeps at most one chunk from the others, so a busy
 // machine slows the run by the work and not by the wait for a fixed band.
@@ -35,14 +41,16 @@ class Chunks {
 public:
     Chunks(std::uint32_t rows, std::uint32_t minimumBand);
     unsigned Threads() const { return threads_; }
-    // The next chunk [begin, end); false when every row has been handed out.
-    bool Take(std::uint32_t& begin, std::uint32_t& end) {
-        begin = next_.load(std::memory_order_relaxed);
+    // The next chunk; false when every row has been handed out.
+    bool Take(Chunk& chunk) {
+        std::uint32_t begin = next_.load(std::memory_order_relaxed);
+        std::uint32_t end = 0;
         do {
             if (begin >= rows_)
                 return false;
             end = rows_ - begin < size_ ? rows_ : begin + size_;
         } while (!next_.compare_exchange_weak(begin, end, std::memory_order_relaxed));
+        chunk = {begin, end};
         return true;
     }
 
@@ -63,9 +71,9 @@ struct Run {
 
     template <typename Row> void Rows(Chunks& chunks, Row& row) {
         try {
-            std::uint32_t begin = 0, end = 0;
-            while (!stop && chunks.Take(begin, end)) {
-                for (std::uint32_t y = begin; y < end && !stop; ++y) {
+            Chunk chunk;
+            while (!stop && chunks.Take(chunk)) {
+                for (std::uint32_t y = chunk.begin; y < chunk.end && !stop; ++y) {
                     row(y);
                     ++done;
                 }
@@ -76,15 +84,15 @@ struct Run {
         }
     }
 
-    // The calling thread's rows: Escape is polled and progress (first + rows
-    // done) / divisor reported after each row.
+    // The calling thread's rows, from the chunk it took before the helpers
+    // started, so it polls for Escape however quick they are; progress (first +
+    // rows done) / divisor is reported after each row.
     template <typename Row>
-    void PolledRows(Chunks& chunks, Row& row, ProgressCallback progress, std::uint32_t first,
-                    std::uint32_t divisor) {
+    void PolledRows(Chunks& chunks, Chunk chunk, Row& row, ProgressCallback progress,
+                    std::uint32_t first, std::uint32_t divisor) {
         try {
-            std::uint32_t begin = 0, end = 0;
-            while (!stop && chunks.Take(begin, end)) {
-                for (std::uint32_t y = begin; y < end && !stop; ++y) {
+            do {
+                for (std::uint32_t y = chunk.begin; y < chunk.end && !stop; ++y) {
                     row(y);
                     ++done;
                     if (EscapeAbort::PollAbort()) {
@@ -94,7 +102,7 @@ struct Run {
                     }
                     Report(progress, first, divisor);
                 }
-            }
+            } while (!stop && chunks.Take(chunk));
             // Where the helpers took the last chunks, the rows done so far.
             if (!stop)
                 Report(progress, first, divisor);
@@ -118,6 +126,9 @@ private:
 template <typename Body> std::vector<std::thread> StartHelpers(unsigned count, Body& body) {
     std::vector<std::thread> threads;
     try {
+        // Reserved first: a vector that grew after a thread started would lose
+        // it to std::terminate when growing failed.
+        threads.reserve(count - 1);
         for (unsigned helper = 1; helper < count; ++helper)
             threads.push_back(StartHelper(body));
     } catch (...) { // fewer threads take the rows
@@ -175,7 +186,11 @@ inline void Join(std::vector<std::thread>& threads) {
 template <typename MakeWorker>
 bool ForEachRowInChunks(std::uint32_t height, std::uint32_t minimumBand, ProgressCallback progress,
                         MakeWorker makeWorker, std::uint32_t first = 0, std::uint32_t divisor = 0) {
+    if (height == 0)
+        return true;
     row_bands::Chunks chunks(height, minimumBand);
+    row_bands::Chunk mine;
+    chunks.Take(mine);
     row_bands::Run run;
     auto body = [&] {
         try {
@@ -189,7 +204,7 @@ bool ForEachRowInChunks(std::uint32_t height, std::uint32_t minimumBand, Progres
     std::vector<std::thread> threads = row_bands::StartHelpers(chunks.Threads(), body);
     try {
         auto worker = makeWorker();
-        run.PolledRows(chunks, worker, progress, first, divisor == 0 ? height : divisor);
+        run.PolledRows(chunks, mine, worker, progress, first, divisor == 0 ? height : divisor);
     } catch (...) {
         run.failed = true;
         run.stop = true;
@@ -203,12 +218,16 @@ bool ForEachRowInChunks(std::uint32_t height, std::uint32_t minimumBand, Progres
 // are done, between() runs once on the calling thread, then they share out
 // secondPass(y). The calling thread polls for Escape and reports progress
 // rows done / (2 x height) in the first pass and (height + rows done) /
-// (2 x height) in the second. False on abort or failure.
+// (2 x height) in the second. False on abort or failure; nothing runs for no rows.
 template <typename FirstPass, typename Between, typename SecondPass>
 bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
                            ProgressCallback progress, FirstPass firstPass, Between between,
                            SecondPass secondPass) {
+    if (height == 0)
+        return true;
     row_bands::Chunks firstChunks(height, minimumBand), secondChunks(height, minimumBand);
+    row_bands::Chunk firstMine, secondMine;
+    firstChunks.Take(firstMine);
     row_bands::Run one, two;
     row_bands::Rendezvous meeting;
     auto body = [&] {
@@ -219,7 +238,7 @@ bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
             two.Rows(secondChunks, secondPass);
     };
     std::vector<std::thread> threads = row_bands::StartHelpers(firstChunks.Threads(), body);
-    one.PolledRows(firstChunks, firstPass, progress, 0, 2 * height);
+    one.PolledRows(firstChunks, firstMine, firstPass, progress, 0, 2 * height);
     meeting.WaitForArrivals(threads.size());
     try {
         if (one.stop)
@@ -230,38 +249,38 @@ bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
         two.failed = true;
         two.stop = true;
     }
+    secondChunks.Take(secondMine);
     meeting.Release();
-    two.PolledRows(secondChunks, secondPass, progress, height, 2 * height);
+    two.PolledRows(secondChunks, secondMine, secondPass, progress, height, 2 * height);
     row_bands::Join(threads);
     return one.Succeeded() && two.Succeeded();
 }
 
-// Runs work(i) for i in 0 ... count - 1 split over the cores, without polling
-// for Escape (for tables built before a pass). Exceptions of workers are
-// rethrown on the calling thread.
+// Runs work(i) for i in 0 ... count - 1 over the cores, without polling for
+// Escape (for tables built before a pass). The first exception of any thread
+// is rethrown on the calling thread once all have stopped.
 template <typename Work>
 void ParallelFor(std::uint32_t count, std::uint32_t minimumShare, Work work) {
-    unsigned cores = row_bands::ThreadCount();
-    unsigned shares = std::max(1u, std::min<unsigned>(cores, count / std::max(1u, minimumShare)));
-    std::uint32_t shareSize = (count + shares - 1) / shares;
-    std::vector<std::exception_ptr> errors(shares);
-    auto runShare = [&](unsigned share) {
+    row_bands::Chunks chunks(count, minimumShare);
+    std::atomic<bool> stop{false};
+    std::mutex guard;
+    std::exception_ptr error;
+    auto body = [&] {
         try {
-            std::uint32_t end = std::min(count, (share + 1) * shareSize);
-            for (std::uint32_t i = share * shareSize; i < end; ++i)
-                work(i);
+            row_bands::Chunk chunk;
+            while (!stop && chunks.Take(chunk))
+                for (std::uint32_t i = chunk.begin; i < chunk.end && !stop; ++i)
+                    work(i);
         } catch (...) {
-            errors[share] = std::current_exception();
+            std::lock_guard<std::mutex> lock(guard);
+            if (!error)
+                error = std::current_exception();
+            stop = true;
         }
     };
-    std::vector<std::thread> workers;
-    for (unsigned share = 1; share < shares; ++share)
-        workers.push_back(row_bands::StartHelper(runShare, share));
-    runShare(0);
-    for (std::thread& worker : workers)
-        worker.join();
-    for (const std::exception_ptr& error : errors) {
-        if (error)
-            std::rethrow_exception(error);
-    }
+    std::vector<std::thread> threads = row_bands::StartHelpers(chunks.Threads(), body);
+    body();
+    row_bands::Join(threads);
+    if (error)
+        std::rethrow_exception(error);
 }

@@ -39,7 +39,13 @@ TEST(RowBands, EveryRowOnceWithProgressOnTheCallingThread) {
     for (std::size_t i = 1; i < progressSeen.size(); ++i)
         EXPECT_LE(progressSeen[i - 1], progressSeen[i]);
     EXPECT_LE(progressSeen.back(), 1.0);
-    EXPECT_TRUE(ForEachRowInChunks(0, 16, nullptr, [] { return [](std::uint32_t) {}; }));
+    // No rows: nothing runs and no progress is reported (it would be 0 / 0).
+    const std::size_t reports = progressSeen.size();
+    EXPECT_TRUE(ForEachRowInChunks(0, 16, RecordProgress, [] { return [](std::uint32_t) {}; }));
+    EXPECT_TRUE(ForEachRowInTwoPasses(
+        0, 16, RecordProgress, [](std::uint32_t) {}, [] { FAIL() << "between without rows"; },
+        [](std::uint32_t) {}));
+    EXPECT_EQ(progressSeen.size(), reports);
 }
 
 TEST(RowBands, AbortAndFailuresStopTheRun) {
