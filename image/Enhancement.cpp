@@ -233,18 +233,17 @@ void StretchRow(const std::uint16_t* in, std::uint16_t* out, std::size_t width,
 // counted as it; progress rows done / (2 x height). False on abort.
 bool CountSamples(const CKIPImage16Bit& image, ProgressCallback progress,
                   std::vector<std::uint32_t>& histogram) {
-    // Each thread counts into a table of every 16-bit value of its own.
+    // Each thread counts into a table of every 16-bit value of its own; a
+    // table's samples stay where they are when the list of tables grows.
     std::mutex guard;
-    std::vector<std::unique_ptr<std::vector<std::uint32_t>>> counts;
+    std::vector<std::vector<std::uint32_t>> counts;
     const std::size_t width = image.GetWidth();
     const std::uint32_t height = image.GetHeight();
     bool counted = ForEachRowInChunks(
         height, 64, progress,
         [&] {
-            auto table = std::make_unique<std::vector<std::uint32_t>>(kSampleValues, 0);
-            std::uint32_t* count = table->data();
             std::lock_guard<std::mutex> lock(guard);
-            counts.push_back(std::move(table));
+            std::uint32_t* count = counts.emplace_back(kSampleValues, 0).data();
             return [&image, width, count](std::uint32_t y) {
                 const std::uint16_t* in = image.GetRow(y);
                 for (std::size_t x = 0; x < width; ++x)
@@ -258,9 +257,9 @@ bool CountSamples(const CKIPImage16Bit& image, ProgressCallback progress,
     histogram.assign(std::size_t{maxValue} + 1, 0);
     for (const auto& table : counts) {
         for (std::uint32_t v = 0; v < maxValue; ++v)
-            histogram[v] += (*table)[v];
+            histogram[v] += table[v];
         for (std::size_t v = maxValue; v < kSampleValues; ++v)
-            histogram[maxValue] += (*table)[v];
+            histogram[maxValue] += table[v];
     }
     return true;
 }

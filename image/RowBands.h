@@ -20,11 +20,11 @@ void LimitThreads(unsigned count);
 unsigned ThreadCount();
 
 // A helper thread at the priority of the thread that starts it and waits for it.
-template <typename Body, typename... Args> std::thread StartHelper(Body& body, Args... args) {
+template <typename Body> std::thread StartHelper(Body& body) {
     const int priority = platform::CurrentThreadPriority();
-    return std::thread([&body, priority, args...] {
+    return std::thread([&body, priority] {
         platform::SetCurrentThreadPriority(priority);
-        body(args...);
+        body();
     });
 }
 
@@ -61,13 +61,23 @@ private:
     std::atomic<std::uint32_t> next_{0};
 };
 
-// The rows shared by the threads of one run: stop and failure flags and the
-// count of rows done for progress.
+// The rows shared by the threads of one run: stop and failure flags, the first
+// failure's exception and the count of rows done for progress.
 struct Run {
     std::atomic<bool> stop{false};
     std::atomic<bool> failed{false};
     std::atomic<bool> aborted{false};
     std::atomic<std::uint32_t> done{0};
+    std::exception_ptr error; // read once every thread has stopped
+
+    // Called from a catch block: stops the run and keeps the first exception.
+    void Fail() {
+        std::lock_guard<std::mutex> lock(guard_);
+        if (!error)
+            error = std::current_exception();
+        failed = true;
+        stop = true;
+    }
 
     template <typename Row> void Rows(Chunks& chunks, Row& row) {
         try {
@@ -79,8 +89,7 @@ struct Run {
                 }
             }
         } catch (...) {
-            failed = true;
-            stop = true;
+            Fail();
         }
     }
 
@@ -107,8 +116,7 @@ struct Run {
             if (!stop)
                 Report(progress, first, divisor);
         } catch (...) {
-            failed = true;
-            stop = true;
+            Fail();
         }
     }
 
@@ -119,6 +127,7 @@ private:
         if (progress != nullptr)
             progress(static_cast<double>(first + done) / divisor);
     }
+    std::mutex guard_;
 };
 
 // Starts body() on count - 1 helper threads; the calling thread is the
@@ -197,8 +206,7 @@ bool ForEachRowInChunks(std::uint32_t height, std::uint32_t minimumBand, Progres
             auto worker = makeWorker();
             run.Rows(chunks, worker);
         } catch (...) {
-            run.failed = true;
-            run.stop = true;
+            run.Fail();
         }
     };
     std::vector<std::thread> threads = row_bands::StartHelpers(chunks.Threads(), body);
@@ -206,8 +214,7 @@ bool ForEachRowInChunks(std::uint32_t height, std::uint32_t minimumBand, Progres
         auto worker = makeWorker();
         run.PolledRows(chunks, mine, worker, progress, first, divisor == 0 ? height : divisor);
     } catch (...) {
-        run.failed = true;
-        run.stop = true;
+        run.Fail();
     }
     row_bands::Join(threads);
     return run.Succeeded();
@@ -246,8 +253,7 @@ bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
         else
             between();
     } catch (...) {
-        two.failed = true;
-        two.stop = true;
+        two.Fail();
     }
     secondChunks.Take(secondMine);
     meeting.Release();
@@ -262,25 +268,11 @@ bool ForEachRowInTwoPasses(std::uint32_t height, std::uint32_t minimumBand,
 template <typename Work>
 void ParallelFor(std::uint32_t count, std::uint32_t minimumShare, Work work) {
     row_bands::Chunks chunks(count, minimumShare);
-    std::atomic<bool> stop{false};
-    std::mutex guard;
-    std::exception_ptr error;
-    auto body = [&] {
-        try {
-            row_bands::Chunk chunk;
-            while (!stop && chunks.Take(chunk))
-                for (std::uint32_t i = chunk.begin; i < chunk.end && !stop; ++i)
-                    work(i);
-        } catch (...) {
-            std::lock_guard<std::mutex> lock(guard);
-            if (!error)
-                error = std::current_exception();
-            stop = true;
-        }
-    };
+    row_bands::Run run;
+    auto body = [&] { run.Rows(chunks, work); };
     std::vector<std::thread> threads = row_bands::StartHelpers(chunks.Threads(), body);
     body();
     row_bands::Join(threads);
-    if (error)
-        std::rethrow_exception(error);
+    if (run.error)
+        std::rethrow_exception(run.error);
 }
